@@ -1,0 +1,231 @@
+#include "Unit1.h"
+
+#include <wx/menu.h>
+#include <wx/settings.h>
+#include <wx/webview.h>
+
+#include "Unit2.h"
+#include "Unit3.h"
+#include "core/app_config.h"
+#include "core/data_folder.h"
+#include "core/lang_table.h"
+#include "core/login.h"
+#include "core/start_page.h"
+#include "core/text_file.h"
+#include "exception_report.h"
+#include "platform/default_browser.h"
+
+using namespace zovaz;
+
+namespace {
+
+wxString Wx(const std::string& utf8) { return wxString::FromUTF8(utf8); }
+std::string Utf8(const wxString& text) { return std::string(text.utf8_str()); }
+
+}  // namespace
+
+TForm1::TForm1(TForm1Environment environment)
+    : wxFrame(nullptr, wxID_ANY, Wx(kApplicationTitle), wxDefaultPosition, wxDefaultSize,
+              wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX)),
+      environment_(std::move(environment)),
+      langTable_(LangTable(environment_.vendorSiteName)) {
+  SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+  CreateMenus();
+  WebBrowser_V11 = std::make_unique<BrowserView>(this);
+  WebBrowser_V11->OnNavigateComplete(
+      [this](const std::string& address) { WebBrowser_V11NavigateComplete(address); });
+  SetClientSize(701, 586);
+  const wxSize fixed = GetSize();
+  SetSizeHints(fixed, fixed);
+  Centre();
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateMenus() {
+  Progr1 = new wxMenu;
+  Pipojit1 = Progr1->Append(wxID_ANY, Wx("Připojit"));
+  Lok1 = Progr1->Append(wxID_ANY, Wx("Odpojit"));
+  N3 = Progr1->AppendSeparator();
+  Ukon1 = Progr1->Append(wxID_ANY, Wx("Nastavení"));
+  N2 = Progr1->AppendSeparator();
+  isk1 = Progr1->Append(wxID_ANY, Wx("Tisk"));
+  P1 = Progr1->Append(wxID_ANY, Wx("Přejít na web " + environment_.vendorSiteName));
+  N1 = Progr1->AppendSeparator();
+  Ukonit1 = Progr1->Append(wxID_ANY, Wx("Ukončit"));
+
+  Npovda1 = new wxMenu;
+  Uivatelskpruka1 = Npovda1->Append(wxID_ANY, Wx("O programu"));
+  Uivatelskpruka2 = std::make_unique<wxMenuItem>(nullptr, wxID_ANY, Wx("Uživatelská příručka"));
+
+  MainMenu1 = new wxMenuBar;
+  MainMenu1->Append(Progr1, Wx("Program"));
+  MainMenu1->Append(Npovda1, Wx("Nápověda"));
+  SetMenuBar(MainMenu1);
+
+  BindCommand(Pipojit1, &TForm1::Pipojit1Click);
+  BindCommand(Lok1, &TForm1::Lok1Click);
+  BindCommand(Ukon1, &TForm1::Ukon1Click);
+  BindCommand(isk1, &TForm1::isk1Click);
+  BindCommand(P1, &TForm1::P1Click);
+  BindCommand(Ukonit1, &TForm1::Ukonit1Click);
+  BindCommand(Uivatelskpruka1, &TForm1::Uivatelskpruka1Click);
+}
+
+void TForm1::BindCommand(wxMenuItem* item, void (TForm1::*command)()) {
+  Bind(
+      wxEVT_MENU, [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
+      item->GetId());
+}
+
+void TForm1::Guarded(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (...) {
+    ReportException(Messages(), std::current_exception());
+  }
+}
+
+void TForm1::FormCreate() {
+  // A failing step ends the sequence; the window still opens as it stands.
+  Guarded([this] {
+    Lang = kCzechLang;
+    LocalizeMenus();
+    CheckVersionAndSetUp();
+    SavedCaption = Utf8(GetTitle());
+    DataDir = DataDirOf(environment_.localAppData);
+    LoadCfg();
+    if (FlagIsOn(AutoLogin)) Pipojit1->Enable(false);
+    RefreshStartPage();
+    LoadWebBrowser(FlagIsOn(AutoLogin) ? LoginUrl() : std::string(), false);
+  });
+}
+
+std::string TForm1::locString(const std::string& text) const {
+  return Translate(langTable_, Lang, text);
+}
+
+void TForm1::LocalizeMenus() {
+  for (wxMenu* menu : {Progr1, Npovda1}) {
+    for (wxMenuItem* item : menu->GetMenuItems()) {
+      if (item->IsSeparator()) continue;
+      item->SetItemLabel(Wx(locString(Utf8(item->GetItemLabel()))));
+    }
+  }
+  MainMenu1->SetMenuLabel(1, Wx(locString("Help")));
+}
+
+void TForm1::CheckVersionAndSetUp() {
+  const std::string dataDir = DataDirOf(environment_.localAppData);
+  if (!SetupNeeded(dataDir)) return;
+  Messages().Inform(
+      locString("Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace."));
+  RunSetup(environment_.exeDir, dataDir);
+}
+
+void TForm1::LoadCfg() {
+  const AppConfig config = ReadAppConfig(ConfigPath(DataDir));
+  ServerUrl = config.serverUrl;
+  UserName = config.userName;
+  PasswordHash = config.passwordHash;
+  AutoLogin = config.autoLogin;
+}
+
+void TForm1::SaveCfg() {
+  // A failed write is not reported: the values stay in force for this run.
+  WriteAppConfig(ConfigPath(DataDir), {ServerUrl, UserName, PasswordHash, AutoLogin});
+}
+
+std::string TForm1::AppPath(const std::string& relative) const {
+  return AppFolderPath(DataDir) + "/" + relative;
+}
+
+std::string TForm1::LocalPage() const { return LocalPagePath(DataDir); }
+
+std::string TForm1::LoginUrl() const {
+  return LoginAddress(ServerUrl, Lang, UserName, PasswordHash);
+}
+
+void TForm1::RefreshStartPage() {
+  DownloadOptions options = environment_.download;
+  // A server error page must never become the offline page.
+  options.requireSuccessStatus = true;
+  if (DownloadFile(LogoutPageAddress(ServerUrl, Lang), AppPath("b.tmp"), options))
+    BuildLocalIndex(AppPath("b.tmp"), LocalPage());
+}
+
+void TForm1::BuildLocalIndex(const std::string& source, const std::string& target) {
+  DownloadOptions options = environment_.download;
+  options.requireSuccessStatus = true;
+  DownloadFile(environment_.vendorSiteUrl + "/assets/styles/mainCompact.css",
+               AppPath("assets/styles/mainCompact.css"), options);
+  WriteFileAtomically(target, RewriteStartPage(ReadFileBytes(source), environment_.vendorSiteUrl));
+}
+
+void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
+  if (overlay) {
+    // The notice is decoration: a page without its anchor must not keep the
+    // user from logging in or out.
+    try {
+      WebBrowser_V11->RunScript(LoadingScript(locString("Načítám"), DataDir));
+    } catch (const ScriptError&) {
+    }
+  }
+  if (url.empty()) {
+    WebBrowser_V11->Navigate(LocalPage());
+    return;
+  }
+  if (DownloadFile(environment_.vendorSiteUrl + "/assets/images/lightbox_blank.gif",
+                   AppPath("a.tmp"), environment_.download)) {
+    WebBrowser_V11->Navigate(url);
+  } else {
+    Messages().Inform(locString("Nelze navázat spojení, zkontrolujte připojení k Internetu."));
+    WebBrowser_V11->Navigate(LocalPage());
+  }
+}
+
+void TForm1::Connect() {
+  SetTitle(GetTitle() + Wx(" - " + locString("Načítám")));
+  LoadWebBrowser(LoginUrl(), true);
+  SetConnectMenuState(false);
+}
+
+void TForm1::SetConnectMenuState(bool enabled) {
+  Lok1->Enable(true);
+  Pipojit1->Enable(enabled);
+}
+
+void TForm1::SetDialogs(TForm2* settings, TForm3* about) {
+  settings_ = settings;
+  about_ = about;
+}
+
+void TForm1::Pipojit1Click() {
+  if (!UserName.empty() && !PasswordHash.empty()) {
+    Connect();
+  } else {
+    Ukon1Click();
+  }
+}
+
+void TForm1::Lok1Click() {
+  LoadWebBrowser("", true);
+  SetConnectMenuState(true);
+}
+
+void TForm1::Ukon1Click() {
+  if (settings_ != nullptr) settings_->ShowModal();
+}
+
+void TForm1::isk1Click() { WebBrowser_V11->RunScript(kPrintScript); }
+
+void TForm1::P1Click() { OpenInDefaultBrowser(environment_.vendorSiteUrl); }
+
+void TForm1::Ukonit1Click() { Close(true); }
+
+void TForm1::Uivatelskpruka1Click() {
+  if (about_ != nullptr) about_->ShowModal();
+}
+
+void TForm1::WebBrowser_V11NavigateComplete(const std::string&) { SetTitle(Wx(SavedCaption)); }

@@ -1,0 +1,108 @@
+// TForm1, the main window: the state the windows share, the start-up
+// sequence, and the menu commands.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <wx/frame.h>
+
+#include "core/lang_table.h"
+#include "platform/browser_view.h"
+#include "platform/download.h"
+#include "platform/message_box.h"
+
+class wxMenu;
+class wxMenuItem;
+class TForm2;
+class TForm3;
+
+// The main window's outside world; the program passes the real one, tests
+// pass temporary folders, a stand-in shop and a recording message sink.
+struct TForm1Environment {
+  std::string localAppData;  // "" when the desktop has none
+  std::string exeDir;        // where the shipped content lies
+  std::string vendorSiteUrl;
+  std::string vendorSiteName;
+  zovaz::MessageSink* messages = nullptr;  // not owned
+  zovaz::DownloadOptions download;
+};
+
+class TForm1 : public wxFrame {
+ public:
+  // Builds the window and runs the start-up sequence; the window is shown
+  // by the caller afterwards.
+  explicit TForm1(TForm1Environment environment);
+  ~TForm1() override;
+
+  // State shared with the dialogs.
+  std::string SavedCaption;
+  std::string DataDir;
+  std::string ServerUrl;
+  std::string UserName;
+  std::string PasswordHash;
+  std::string AutoLogin;
+  std::string Lang;
+
+  std::string locString(const std::string& text) const;
+  void LoadWebBrowser(const std::string& url, bool overlay);
+  void LoadCfg();
+  void SaveCfg();
+  void Connect();
+  void SetConnectMenuState(bool enabled);
+  void BuildLocalIndex(const std::string& source, const std::string& target);
+
+  // The dialogs exist only after the start-up sequence; the program hands
+  // them over once created.
+  void SetDialogs(TForm2* settings, TForm3* about);
+
+  const TForm1Environment& Environment() const { return environment_; }
+  zovaz::MessageSink& Messages() const { return *environment_.messages; }
+  std::string LocalPage() const;
+
+  // Components.
+  std::unique_ptr<zovaz::BrowserView> WebBrowser_V11;
+  wxMenuBar* MainMenu1 = nullptr;
+  wxMenu* Progr1 = nullptr;
+  wxMenu* Npovda1 = nullptr;
+  wxMenuItem* Pipojit1 = nullptr;
+  wxMenuItem* Lok1 = nullptr;
+  wxMenuItem* N3 = nullptr;
+  wxMenuItem* Ukon1 = nullptr;
+  wxMenuItem* N2 = nullptr;
+  wxMenuItem* isk1 = nullptr;
+  wxMenuItem* P1 = nullptr;
+  wxMenuItem* N1 = nullptr;
+  wxMenuItem* Ukonit1 = nullptr;
+  wxMenuItem* Uivatelskpruka1 = nullptr;
+  // Designed but never shown: it is kept out of the menu bar.
+  std::unique_ptr<wxMenuItem> Uivatelskpruka2;
+
+  // Menu commands and the browser event.
+  void Pipojit1Click();
+  void Lok1Click();
+  void Ukon1Click();
+  void isk1Click();
+  void P1Click();
+  void Ukonit1Click();
+  void Uivatelskpruka1Click();
+  void WebBrowser_V11NavigateComplete(const std::string& address);
+
+ private:
+  void FormCreate();
+  void CreateMenus();
+  void LocalizeMenus();
+  void CheckVersionAndSetUp();
+  void RefreshStartPage();
+  std::string LoginUrl() const;
+  std::string AppPath(const std::string& relative) const;
+  // Runs a menu command; what it throws is shown, and the program goes on.
+  void BindCommand(wxMenuItem* item, void (TForm1::*command)());
+  void Guarded(const std::function<void()>& action);
+
+  TForm1Environment environment_;
+  std::vector<zovaz::LangRow> langTable_;
+  TForm2* settings_ = nullptr;
+  TForm3* about_ = nullptr;
+};

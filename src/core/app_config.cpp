@@ -1,0 +1,37 @@
+#include "core/app_config.h"
+
+#include "core/io_error.h"
+#include "core/text_file.h"
+
+namespace zovaz {
+
+AppConfig ReadAppConfig(const std::string& path) {
+  std::string bytes;
+  try {
+    bytes = ReadFileBytes(path);
+  } catch (const IoError&) {
+    return {};
+  }
+  TextReader reader(std::move(bytes));
+  AppConfig config;
+  config.serverUrl = reader.ReadLine();
+  config.userName = reader.ReadLine();
+  config.passwordHash = reader.ReadLine();
+  config.autoLogin = reader.ReadLine();
+  return config;
+}
+
+std::string FormatAppConfig(const AppConfig& config) {
+  return JoinTextLines({config.serverUrl, config.userName, config.passwordHash, config.autoLogin});
+}
+
+bool WriteAppConfig(const std::string& path, const AppConfig& config) {
+  try {
+    WriteFileAtomically(path, FormatAppConfig(config), 0600, true);
+    return true;
+  } catch (const IoError&) {
+    return false;
+  }
+}
+
+}  // namespace zovaz

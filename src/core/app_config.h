@@ -1,0 +1,28 @@
+// The per-user configuration file: four lines, one value each.
+#pragma once
+
+#include <string>
+
+namespace zovaz {
+
+struct AppConfig {
+  std::string serverUrl;
+  std::string userName;
+  std::string passwordHash;
+  std::string autoLogin;
+};
+
+// A flag value counts as on only when it is exactly "1".
+inline bool FlagIsOn(const std::string& flag) { return flag == "1"; }
+
+// Missing or unreadable file, or missing lines: empty values. Never throws.
+AppConfig ReadAppConfig(const std::string& path);
+
+// The file's bytes: the four values, CR LF after each.
+std::string FormatAppConfig(const AppConfig& config);
+
+// Replaces the file atomically, readable by its owner only (it holds the
+// password digest). Returns false when it could not be written.
+bool WriteAppConfig(const std::string& path, const AppConfig& config);
+
+}  // namespace zovaz

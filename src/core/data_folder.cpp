@@ -1,0 +1,88 @@
+#include "core/data_folder.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "core/app_config.h"
+#include "core/io_error.h"
+#include "core/text_file.h"
+
+namespace fs = std::filesystem;
+
+namespace zovaz {
+
+std::string LocalAppDataFrom(const char* xdgDataHome, const char* home) {
+  if (xdgDataHome != nullptr && xdgDataHome[0] == '/') return xdgDataHome;
+  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/share";
+  return {};
+}
+
+std::string DataDirOf(const std::string& localAppData) { return localAppData + "/Marlevo"; }
+
+std::string ExeDirOf(const std::string& exePath) {
+  const size_t slash = exePath.rfind('/');
+  return slash == std::string::npos ? exePath : exePath.substr(0, slash);
+}
+
+std::string VersionMarkerPath(const std::string& dataDir) { return dataDir + "/version.nfo"; }
+std::string ConfigPath(const std::string& dataDir) { return dataDir + "/app.cfg"; }
+std::string AppFolderPath(const std::string& dataDir) { return dataDir + "/__app"; }
+std::string LocalPagePath(const std::string& dataDir) { return dataDir + "/__app/lilindex.html"; }
+
+std::string InstalledVersion(const std::string& dataDir) {
+  try {
+    return TextReader(ReadFileBytes(VersionMarkerPath(dataDir))).ReadLine();
+  } catch (const IoError&) {
+    return {};
+  }
+}
+
+bool SetupNeeded(const std::string& dataDir) { return InstalledVersion(dataDir) != kSetupVersion; }
+
+bool CopyDirectory(const std::string& source, const std::string& target) {
+  std::error_code ec;
+  if (!fs::is_directory(source, ec)) return false;
+  fs::copy(source, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+  return !ec;
+}
+
+namespace {
+
+// Line 1 is deployment data and follows the update; lines 2 to 4 are the
+// user's login and survive it.
+void InstallConfig(const std::string& shippedPath, const std::string& userPath) {
+  std::error_code ec;
+  if (!fs::exists(shippedPath, ec)) return;
+  if (!fs::exists(userPath, ec)) {
+    try {
+      WriteFileAtomically(userPath, ReadFileBytes(shippedPath), 0600, true);
+    } catch (const IoError&) {
+    }
+    return;
+  }
+  AppConfig merged = ReadAppConfig(userPath);
+  merged.serverUrl = ReadAppConfig(shippedPath).serverUrl;
+  WriteAppConfig(userPath, merged);
+}
+
+}  // namespace
+
+void RunSetup(const std::string& exeDir, const std::string& dataDir) {
+  // A fresh account may lack ~/.local/share itself; the base-directory
+  // convention creates missing levels private to the user.
+  std::error_code ec;
+  const fs::path parent = fs::path(dataDir).parent_path();
+  if (!parent.empty() && !fs::exists(parent, ec)) {
+    fs::create_directories(parent, ec);
+    if (!ec) fs::permissions(parent, fs::perms::owner_all, ec);
+  }
+  ::mkdir(dataDir.c_str(), 0700);
+  CopyDirectory(exeDir + "/__app", AppFolderPath(dataDir));
+  InstallConfig(exeDir + "/app.cfg", ConfigPath(dataDir));
+  try {
+    WriteFileAtomically(VersionMarkerPath(dataDir), JoinTextLines({kSetupVersion}));
+  } catch (const IoError&) {
+  }
+}
+
+}  // namespace zovaz

@@ -1,0 +1,43 @@
+// Where the per-user data folder is, and the first-run setup that fills it
+// from the content shipped beside the executable.
+#pragma once
+
+#include <string>
+
+namespace zovaz {
+
+inline constexpr const char* kSetupVersion = "1.0.0.2";
+
+// $XDG_DATA_HOME when set and absolute, else $HOME/.local/share, else "".
+// Either argument may be null (unset).
+std::string LocalAppDataFrom(const char* xdgDataHome, const char* home);
+
+// LocalAppData + "/Marlevo".
+std::string DataDirOf(const std::string& localAppData);
+
+// The executable's folder: everything before the last "/".
+std::string ExeDirOf(const std::string& exePath);
+
+// Paths inside the data folder.
+std::string VersionMarkerPath(const std::string& dataDir);
+std::string ConfigPath(const std::string& dataDir);
+std::string AppFolderPath(const std::string& dataDir);  // DataDir + "/__app"
+std::string LocalPagePath(const std::string& dataDir);  // the offline start page
+
+// The first line of the version marker; "" when it is missing or unreadable.
+std::string InstalledVersion(const std::string& dataDir);
+
+// True unless the marker names exactly this build's setup version.
+bool SetupNeeded(const std::string& dataDir);
+
+// Copies a folder tree into `target`, merging with what is there and
+// overwriting files of the same name. True when everything was copied.
+bool CopyDirectory(const std::string& source, const std::string& target);
+
+// Copies the shipped content into the data folder and writes the marker
+// last. Each step's failure is silent and does not stop the next. An
+// existing user configuration keeps its user lines; only the server address
+// comes from the shipped file.
+void RunSetup(const std::string& exeDir, const std::string& dataDir);
+
+}  // namespace zovaz

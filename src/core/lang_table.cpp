@@ -1,0 +1,49 @@
+#include "core/lang_table.h"
+
+namespace zovaz {
+
+std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
+  return {
+      {"Načítám", "Loading"},
+      {"Ukončit", "Exit"},
+      {"Nastavení", "Settings"},
+      {"Nápověda", "Help"},
+      {"O programu", "About"},
+      {"Připojit", "Connect"},
+      {"Odpojit", "Disconnect"},
+      {"Tisk", "Print"},
+      {"Přejít na web " + vendorSiteName, "Go to " + vendorSiteName + " website"},
+      {"Verze programu:", "Program version:"},
+      {"Výrobce programu:", "Program producer:"},
+      {"Paměť Windows:", "Windows memory:"},
+      {"Využitá paměť Windows:", "Windows memory used:"},
+      {"Web výrobce:", "Producer's website:"},
+      {"Uživatel", "User"},
+      {"Automatické přihlášení", "Automatic login"},
+      {"Uživatelské jméno", "User name"},
+      {"Heslo", "Password"},
+      {"Heslo je ukládáno v šifrované podobě.", "Password is stored in encrypted form."},
+      {"Vyplňte pouze pokud chcete již uložené heslo změnit.",
+       "Fill in only if you'd like to change already saved password."},
+      {"Uložit", "Save"},
+      {"Zrušit", "Cancel"},
+      {"Nelze navázat spojení, zkontrolujte připojení k Internetu.",
+       "Cannot estabilish connection, check your Internet settings."},
+      {"Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace.",
+       "Application will now be actualised and prepared for first launch."},
+      {"Heslo obsahuje znaky, které nelze použít.",
+       "Password contains characters that cannot be used."},
+  };
+}
+
+std::string Translate(const std::vector<LangRow>& table, const std::string& lang,
+                      const std::string& text) {
+  std::string result = text;
+  // No early exit: a later matching row wins, as the table has always behaved.
+  for (const auto& row : table) {
+    if (text == row.czech || text == row.english) result = lang == kCzechLang ? row.czech : row.english;
+  }
+  return result;
+}
+
+}  // namespace zovaz

@@ -1,0 +1,123 @@
+#include "core/text_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/io_error.h"
+
+namespace zovaz {
+
+TextReader::TextReader(std::string bytes) : bytes_(std::move(bytes)) {
+  const size_t eof = bytes_.find('\x1A');
+  if (eof != std::string::npos) bytes_.resize(eof);
+}
+
+std::string TextReader::ReadLine() {
+  if (AtEnd()) return {};
+  size_t end = bytes_.find('\n', pos_);
+  size_t next = end == std::string::npos ? bytes_.size() : end + 1;
+  if (end == std::string::npos) end = bytes_.size();
+  size_t valueEnd = end;
+  if (end < bytes_.size() && valueEnd > pos_ && bytes_[valueEnd - 1] == '\r') --valueEnd;
+  std::string line = bytes_.substr(pos_, valueEnd - pos_);
+  pos_ = next;
+  return line;
+}
+
+std::vector<std::string> SplitTextLines(std::string bytes) {
+  TextReader reader(std::move(bytes));
+  std::vector<std::string> lines;
+  while (!reader.AtEnd()) lines.push_back(reader.ReadLine());
+  return lines;
+}
+
+std::string JoinTextLines(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const auto& line : lines) {
+    out += line;
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) ThrowIoErrorFromErrno(errno);
+  std::string bytes;
+  char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      ThrowIoErrorFromErrno(err);
+    }
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+namespace {
+
+bool WriteAll(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, const std::string& bytes, mode_t mode,
+                         bool forceMode) {
+  struct stat existing {};
+  const bool exists = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+  const mode_t finalMode = exists && !forceMode ? (existing.st_mode & 07777) : mode;
+
+  std::string tmp = path + ".XXXXXX";
+  const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    // The folder is what failed, not the temporary name: report the target.
+    const int err = errno;
+    ThrowIoErrorFromErrno(::access(FolderOf(path).c_str(), F_OK) != 0 ? ENOENT : err);
+  }
+  const auto fail = [&](int err) {
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    ThrowIoErrorFromErrno(err);
+  };
+  // mkostemp creates 0600; widen only to what the file should have.
+  if (::fchmod(fd, finalMode) != 0) fail(errno);
+  if (!WriteAll(fd, bytes)) fail(errno);
+  if (::fsync(fd) != 0) fail(errno);
+  if (::close(fd) != 0) {
+    const int err = errno;
+    ::unlink(tmp.c_str());
+    ThrowIoErrorFromErrno(err);
+  }
+  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmp.c_str());
+    ThrowIoErrorFromErrno(err);
+  }
+}
+
+}  // namespace zovaz

@@ -1,0 +1,65 @@
+// The embedded web view as the client uses it: go to an address, run a
+// script in the shown page, hear when a navigation has completed.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+class wxWebView;
+class wxWindow;
+class wxWebViewEvent;
+
+namespace zovaz {
+
+// A script failed in the page; what() is the engine's message.
+class ScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class BrowserView {
+ public:
+  explicit BrowserView(wxWindow* parent);
+  BrowserView(const BrowserView&) = delete;
+  BrowserView& operator=(const BrowserView&) = delete;
+
+  wxWebView* Widget() const { return view_; }
+
+  // An http(s) address, or a local file path (absolute, starting with "/").
+  // Returns at once; the page loads while the event loop runs.
+  void Navigate(const std::string& address);
+
+  // Runs `code` in the shown page and returns when it has run. Does nothing
+  // when no document has been shown yet. Throws ScriptError with the
+  // engine's message when the script fails.
+  void RunScript(const std::string& code);
+
+  bool HasDocument() const { return navigated_; }
+
+  // The address of the page shown ("" before the first navigation).
+  std::string CurrentAddress() const;
+
+  // Called after every completed navigation, local files included.
+  void OnNavigateComplete(std::function<void(const std::string& address)> handler) {
+    navigateComplete_ = std::move(handler);
+  }
+
+  // When set, the page's print requests go here instead of to the engine's
+  // own print dialog; return true to mark the request handled.
+  void InterceptPrint(std::function<bool()> handler) { printHandler_ = std::move(handler); }
+
+ private:
+  void HandleLoaded(wxWebViewEvent& event);
+  static int HandlePrintSignal(void* webView, void* printOperation, void* self);
+
+  wxWebView* view_ = nullptr;
+  bool navigated_ = false;
+  std::function<void(const std::string&)> navigateComplete_;
+  std::function<bool()> printHandler_;
+};
+
+// "file://" URL of an absolute local path.
+std::string FileUrl(const std::string& path);
+
+}  // namespace zovaz

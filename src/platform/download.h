@@ -1,0 +1,25 @@
+// One HTTP GET into a file: the client's only HTTP client code.
+#pragma once
+
+#include <string>
+
+namespace zovaz {
+
+struct DownloadOptions {
+  // No download may freeze the window without end.
+  long connectTimeoutMs = 10000;
+  long stallTimeoutMs = 15000;  // a transfer that receives nothing this long is abandoned
+  // Only a 2xx answer counts; otherwise the target is left as it was.
+  bool requireSuccessStatus = false;
+};
+
+// Fetches `url` and replaces `path` with the body, atomically. False, with
+// `path` untouched, when the address cannot be opened or the transfer
+// breaks off (reset, time-out, a body shorter than announced), or when
+// `requireSuccessStatus` is set and the status is not 2xx. Throws IoError
+// when the target cannot be written. The User-Agent is the executable's
+// file name; proxies are the desktop's, as the browser view uses them.
+bool DownloadFile(const std::string& url, const std::string& path,
+                  const DownloadOptions& options = {});
+
+}  // namespace zovaz

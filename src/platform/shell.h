@@ -1,0 +1,15 @@
+// Facts about this process and machine that the client asks the system for.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zovaz {
+
+// The running executable's full path, symlinks resolved ("" if unknown).
+std::string ExecutablePath();
+
+// The user's local application-data folder from the environment ("" if none).
+std::string LocalAppData();
+
+}  // namespace zovaz

@@ -1,0 +1,89 @@
+// What the GUI suites share: pumping the event loop, temporary folders, a
+// recording message sink, and a client started against the stand-in shop.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Unit1.h"
+#include "platform/message_box.h"
+#include "shop_server.h"
+
+namespace zovaz::testing {
+
+// Runs the event loop until `done` holds or the time is up; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 20000);
+void PumpFor(int ms);
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+struct RecordedMessage {
+  bool error;
+  std::string text;
+};
+
+// Records message boxes instead of showing them; an optional hook runs
+// while the "box" is up, as the user would act before pressing OK.
+class RecordingMessages : public MessageSink {
+ public:
+  void Inform(const std::string& text) override;
+  void Error(const std::string& text) override;
+  std::vector<RecordedMessage> messages;
+  std::function<void(const RecordedMessage&)> whileShown;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+// A client window over temporary folders and an in-process stand-in shop.
+class ClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The shipped folder (a copy of data/ with the shop's address in app.cfg).
+  std::string ExeDir() const { return exeDir_.path(); }
+  std::string LocalAppData() const { return appData_.path(); }
+  std::string DataDir() const { return appData_.path() + "/Marlevo"; }
+  TForm1Environment Environment();
+
+  // Lays out a data folder that needs no first-run setup, with this config.
+  void PrepareDataFolder(const std::string& user, const std::string& digest,
+                         const std::string& autoLogin);
+
+  // Creates the main window (running the start-up sequence), shows it and
+  // waits for its first navigation to complete.
+  TForm1* StartClient();
+  void CloseClient();
+
+  // Completed navigations so far, as the window's browser reported them.
+  int navigations() const { return navigations_; }
+  bool WaitForNavigation(int before, int timeoutMs = 20000);
+  std::string ShownAddress();
+  // Runs a script in the shown page and returns its string result.
+  std::string EvalInPage(const std::string& script);
+
+  shop::ShopServer shop;
+  RecordingMessages recorder;
+  TForm1* form = nullptr;
+
+ private:
+  TempDir appData_;
+  TempDir exeDir_;
+  int navigations_ = 0;
+};
+
+}  // namespace zovaz::testing
