@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <vector>
 
 #include "core/app_config.h"
 #include "core/io_error.h"
@@ -42,8 +43,28 @@ bool SetupNeeded(const std::string& dataDir) { return InstalledVersion(dataDir) 
 bool CopyDirectory(const std::string& source, const std::string& target) {
   std::error_code ec;
   if (!fs::is_directory(source, ec)) return false;
-  fs::copy(source, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-  return !ec;
+  fs::create_directory(target, ec);
+  bool ok = !ec;
+  // File by file rather than fs::copy, so that an interrupted update never
+  // leaves a half-written page or style sheet in the data folder.
+  fs::recursive_directory_iterator it(source, fs::directory_options::follow_directory_symlink, ec);
+  if (ec) return false;
+  for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) return false;
+    const fs::path relative = it->path().lexically_relative(source);
+    const std::string destination = (fs::path(target) / relative).string();
+    if (it->is_directory(ec)) {
+      fs::create_directory(destination, ec);
+      if (ec) ok = false;
+    } else if (it->is_regular_file(ec)) {
+      try {
+        WriteFileAtomically(destination, ReadFileBytes(it->path().string()));
+      } catch (const IoError&) {
+        ok = false;
+      }
+    }
+  }
+  return ok && !ec;
 }
 
 namespace {
@@ -70,12 +91,16 @@ void InstallConfig(const std::string& shippedPath, const std::string& userPath) 
 void RunSetup(const std::string& exeDir, const std::string& dataDir) {
   // A fresh account may lack ~/.local/share itself; the base-directory
   // convention creates missing levels private to the user.
+  // Every level made here is 0700, not just the last one.
+  std::vector<fs::path> missing;
   std::error_code ec;
-  const fs::path parent = fs::path(dataDir).parent_path();
-  if (!parent.empty() && !fs::exists(parent, ec)) {
-    fs::create_directories(parent, ec);
-    if (!ec) fs::permissions(parent, fs::perms::owner_all, ec);
+  for (fs::path level = fs::path(dataDir).parent_path();
+       !level.empty() && !fs::exists(level, ec) && level != level.parent_path();
+       level = level.parent_path()) {
+    missing.push_back(level);
   }
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level)
+    ::mkdir(level->c_str(), 0700);
   ::mkdir(dataDir.c_str(), 0700);
   CopyDirectory(exeDir + "/__app", AppFolderPath(dataDir));
   InstallConfig(exeDir + "/app.cfg", ConfigPath(dataDir));

@@ -1,5 +1,6 @@
 #include "platform/download.h"
 
+#include <algorithm>
 #include <curl/curl.h>
 #include <gio/gio.h>
 #include <memory>
@@ -38,6 +39,9 @@ std::string DesktopProxyFor(const std::string& url) {
   if (proxies != nullptr && proxies[0] != nullptr && g_strcmp0(proxies[0], "direct://") != 0)
     proxy = proxies[0];
   g_strfreev(proxies);
+  // GIO's "socks://" means any SOCKS version, tried newest first; curl would
+  // read it as SOCKS4 only.
+  if (proxy.rfind("socks://", 0) == 0) proxy.replace(0, 5, "socks5");
   return proxy;
 }
 
@@ -57,6 +61,9 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+  // These are curl's defaults; stated so that no later edit loosens them.
+  curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, options.connectTimeoutMs);
   // Abandon a transfer that stalls: under one byte a second for the whole
   // stall window. curl counts this window in whole seconds.

@@ -123,6 +123,11 @@ void ClientTest::CloseClient() {
   PumpFor(50);
 }
 
+void ClientTest::Click(wxMenuItem* item) {
+  wxCommandEvent click(wxEVT_MENU, item->GetId());
+  form->ProcessWindowEvent(click);
+}
+
 std::string ClientTest::ShownAddress() { return form->WebBrowser_V11->CurrentAddress(); }
 
 std::string ClientTest::EvalInPage(const std::string& script) {

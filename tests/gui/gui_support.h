@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <wx/menu.h>
+#include <wx/webview.h>
 
 #include "Unit1.h"
 #include "platform/message_box.h"
@@ -73,6 +75,8 @@ class ClientTest : public ::testing::Test {
   int navigations() const { return navigations_; }
   bool WaitForNavigation(int before, int timeoutMs = 20000);
   std::string ShownAddress();
+  // Chooses a menu item as the user would.
+  void Click(wxMenuItem* item);
   // Runs a script in the shown page and returns its string result.
   std::string EvalInPage(const std::string& script);
 

@@ -1,0 +1,113 @@
+// The main window as the user meets it: frame, menus, first run, errors.
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "core/text_file.h"
+#include "gui_support.h"
+
+namespace fs = std::filesystem;
+using zovaz::testing::ClientTest;
+using zovaz::testing::ReadFile;
+
+namespace {
+
+std::string Label(wxMenuItem* item) { return std::string(item->GetItemLabelText().utf8_str()); }
+
+class MainWindowTest : public ClientTest {};
+
+}  // namespace
+
+TEST_F(MainWindowTest, IsAFixedWindowWithTheDesignedClientArea) {
+  PrepareDataFolder("", "", "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  EXPECT_EQ(std::string(form->GetTitle().utf8_str()), "Marlevo s.r.o. - Z-ovaz");
+  EXPECT_EQ(form->GetClientSize(), wxSize(701, 586));
+  EXPECT_FALSE(form->HasFlag(wxRESIZE_BORDER));
+  EXPECT_FALSE(form->HasFlag(wxMAXIMIZE_BOX));
+  EXPECT_EQ(form->GetMinSize(), form->GetMaxSize());
+  // The browser view fills the whole client area.
+  EXPECT_EQ(form->WebBrowser_V11->Widget()->GetSize(), wxSize(701, 586));
+}
+
+TEST_F(MainWindowTest, MenusAreTranslatedInDesignedOrderAndAllEnabled) {
+  PrepareDataFolder("", "", "0");
+  StartClient();
+  wxMenuBar* bar = form->GetMenuBar();
+  ASSERT_EQ(bar->GetMenuCount(), 2u);
+  EXPECT_EQ(std::string(bar->GetMenuLabelText(0).utf8_str()), "Program");
+  EXPECT_EQ(std::string(bar->GetMenuLabelText(1).utf8_str()), "Nápověda");
+
+  const std::vector<wxMenuItem*> program = {form->Pipojit1, form->Lok1, form->N3, form->Ukon1,
+                                            form->N2, form->isk1, form->P1, form->N1,
+                                            form->Ukonit1};
+  const auto& items = form->Progr1->GetMenuItems();
+  ASSERT_EQ(items.size(), program.size());
+  size_t i = 0;
+  for (wxMenuItem* item : items) EXPECT_EQ(item, program[i++]);
+  EXPECT_EQ(Label(form->Pipojit1), "Připojit");
+  EXPECT_EQ(Label(form->Lok1), "Odpojit");
+  EXPECT_EQ(Label(form->Ukon1), "Nastavení");
+  EXPECT_EQ(Label(form->isk1), "Tisk");
+  EXPECT_EQ(Label(form->P1), "Přejít na web Marlevo");
+  EXPECT_EQ(Label(form->Ukonit1), "Ukončit");
+  EXPECT_TRUE(form->N1->IsSeparator() && form->N2->IsSeparator() && form->N3->IsSeparator());
+
+  // The help menu holds About only; the user guide item never shows.
+  ASSERT_EQ(form->Npovda1->GetMenuItemCount(), 1u);
+  EXPECT_EQ(Label(form->Uivatelskpruka1), "O programu");
+  EXPECT_EQ(form->Uivatelskpruka2->GetMenu(), nullptr);
+
+  for (wxMenuItem* item : program) EXPECT_TRUE(item->IsEnabled());
+  EXPECT_TRUE(form->Uivatelskpruka1->IsEnabled());
+}
+
+TEST_F(MainWindowTest, FirstStartAnnouncesSetupAndFillsThePrivateDataFolder) {
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  ASSERT_FALSE(recorder.messages.empty());
+  EXPECT_FALSE(recorder.messages[0].error);
+  EXPECT_EQ(recorder.messages[0].text,
+            "Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace.");
+  EXPECT_EQ(ReadFile(DataDir() + "/version.nfo"), "1.0.0.2\r\n");
+  EXPECT_TRUE(fs::exists(DataDir() + "/app.cfg"));
+  EXPECT_TRUE(fs::exists(DataDir() + "/__app/assets/images/clock.png"));
+  struct stat info {};
+  ASSERT_EQ(stat(DataDir().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST_F(MainWindowTest, SecondStartSkipsTheSetup) {
+  PrepareDataFolder("", "", "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(MainWindowTest, FailingStartupStepIsShownAndLaterStepsAreSkipped) {
+  PrepareDataFolder("", "", "0");
+  // Without its folder the style sheet cannot be stored: the refresh fails.
+  fs::remove_all(DataDir() + "/__app/assets/styles");
+  StartClient();
+  EXPECT_FALSE(WaitForNavigation(0, 1500));
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_TRUE(recorder.messages[0].error);
+  EXPECT_EQ(recorder.messages[0].text, "File not found.");
+  EXPECT_TRUE(form->IsShown());
+  EXPECT_FALSE(form->WebBrowser_V11->HasDocument());
+}
+
+TEST_F(MainWindowTest, FailingMenuCommandIsShownAndTheProgramGoesOn) {
+  PrepareDataFolder(zovaz::shop::kDemoUser, "0123456789abcdef0123456789abcdef", "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  // The probe's target folder is gone, so Connect cannot store it.
+  fs::remove_all(DataDir() + "/__app");
+  Click(form->Pipojit1);
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_TRUE(recorder.messages[0].error);
+  EXPECT_EQ(recorder.messages[0].text, "File not found.");
+  // Still alive and answering commands.
+  Click(form->Lok1);
+  EXPECT_TRUE(form->Pipojit1->IsEnabled());
+}

@@ -1,0 +1,41 @@
+// The stand-in shop's pages, in Czech or English, in the compact layout the
+// client window is sized for.
+#pragma once
+
+#include <string>
+
+namespace zovaz::shop {
+
+enum class Language { kCzech, kEnglish };
+
+// "eng" is English; every other code falls back to Czech, the shop's own.
+Language LanguageFromCode(const std::string& code);
+
+// Text made safe as HTML element content and as a quoted attribute value.
+std::string EscapeHtml(const std::string& text);
+
+// `vendor` is the vendor site's address as the client reached it
+// ("http://host:port"); every asset and the shop link hang below it.
+
+// The logged-out compact page. The client rewrites it into its offline start
+// page by exact text, so its shape is a contract: asset references begin
+// with vendor + "/assets", the shop link is written `<a href="vendor/shop"`,
+// the body tag is a bare `<body>`, and nothing else names the vendor.
+std::string LoggedOutPage(const std::string& vendor, Language language);
+
+// What a successful login shows: a greeting for `userName` (raw text, escaped
+// here), a few products and the cart.
+std::string CustomerPage(const std::string& vendor, Language language,
+                         const std::string& userName);
+
+std::string LoginFailedPage(const std::string& vendor, Language language);
+
+// The shop's front page for a visitor who is not logged in.
+std::string VisitorShopPage(const std::string& vendor);
+
+// The vendor company's own home page.
+std::string VendorHomePage(const std::string& vendor);
+
+std::string NotFoundPage(const std::string& vendor);
+
+}  // namespace zovaz::shop
