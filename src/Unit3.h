@@ -1,14 +1,58 @@
-// TForm3, the About dialog.
+// TForm3, the About dialog: version, producer, the vendor's web site and the
+// machine's memory figures.
 #pragma once
 
 #include <wx/dialog.h>
+#include <wx/stattext.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/default_browser.h"
+// Quoted so that it stays after <wx/stattext.h>: included first, it would
+// keep the native label from being declared at all.
+#include "wx/generic/stattextg.h"
 
 class TForm1;
+class wxButton;
+class wxStaticBitmap;
+class wxStaticBox;
 
 class TForm3 : public wxDialog {
  public:
-  explicit TForm3(TForm1& owner);
+  // How the vendor link is followed; the program uses the desktop's browser.
+  using LinkOpener = std::function<bool(const std::string& url)>;
+
+  explicit TForm3(TForm1& owner, LinkOpener openLink = zovaz::OpenInDefaultBrowser);
+
+  // Centres on the main window each time, wherever that has moved since.
+  int ShowModal() override;
+
+  void Button1Click();
+  void Label10Click();
+
+  // Components.
+  wxStaticBox* GroupBox1 = nullptr;
+  wxStaticBitmap* Image1 = nullptr;
+  wxStaticBox* GroupBox2 = nullptr;
+  wxStaticText* Label1 = nullptr;
+  wxStaticText* Label2 = nullptr;
+  wxStaticText* Label3 = nullptr;
+  wxStaticText* Label4 = nullptr;
+  wxStaticText* Label9 = nullptr;
+  wxGenericStaticText* Label10 = nullptr;
+  wxStaticText* Label5 = nullptr;
+  wxStaticText* Label6 = nullptr;
+  wxStaticText* Label7 = nullptr;
+  wxStaticText* Label8 = nullptr;
+  wxStaticText* Label11 = nullptr;
+  wxButton* Button1 = nullptr;
 
  private:
+  void CreateComponents();
+  void FormCreate();
+  void ArrangeComponents();
+
   TForm1& form1_;
+  LinkOpener openLink_;
 };

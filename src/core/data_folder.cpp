@@ -1,7 +1,8 @@
 #include "core/data_folder.h"
 
-#include <filesystem>
 #include <sys/stat.h>
+
+#include <filesystem>
 #include <vector>
 
 #include "core/app_config.h"
@@ -72,17 +73,22 @@ namespace {
 // Line 1 is deployment data and follows the update; lines 2 to 4 are the
 // user's login and survive it.
 void InstallConfig(const std::string& shippedPath, const std::string& userPath) {
+  std::string shipped;
+  try {
+    shipped = ReadFileBytes(shippedPath);
+  } catch (const IoError&) {
+    return;  // nothing to install; the user's file stays as it is
+  }
   std::error_code ec;
-  if (!fs::exists(shippedPath, ec)) return;
   if (!fs::exists(userPath, ec)) {
     try {
-      WriteFileAtomically(userPath, ReadFileBytes(shippedPath), 0600, true);
+      WriteFileAtomically(userPath, shipped, 0600, true);
     } catch (const IoError&) {
     }
     return;
   }
   AppConfig merged = ReadAppConfig(userPath);
-  merged.serverUrl = ReadAppConfig(shippedPath).serverUrl;
+  merged.serverUrl = TextReader(shipped).ReadLine();
   WriteAppConfig(userPath, merged);
 }
 
@@ -90,8 +96,7 @@ void InstallConfig(const std::string& shippedPath, const std::string& userPath) 
 
 void RunSetup(const std::string& exeDir, const std::string& dataDir) {
   // A fresh account may lack ~/.local/share itself; the base-directory
-  // convention creates missing levels private to the user.
-  // Every level made here is 0700, not just the last one.
+  // convention creates every missing level private to the user.
   std::vector<fs::path> missing;
   std::error_code ec;
   for (fs::path level = fs::path(dataDir).parent_path();

@@ -6,35 +6,67 @@ namespace zovaz {
 
 IoError::IoError(int code) : std::runtime_error(IoErrorText(code)), code_(code) {}
 
+IoError::IoError(int code, const std::string& text) : std::runtime_error(text), code_(code) {}
+
 std::string IoErrorText(int code) {
   switch (code) {
-    case kFileNotFound: return "File not found";
-    case kInvalidFilename: return "Invalid filename";
-    case kTooManyOpenFiles: return "Too many open files";
-    case kFileAccessDenied: return "File access denied";
-    case kReadBeyondEnd: return "Read beyond end of file";
-    case kDiskFull: return "Disk full";
-    case kInvalidNumericInput: return "Invalid numeric input";
-    default: return "I/O error " + std::to_string(code);
+    case kFileNotFound:
+      return "File not found";
+    case kInvalidFilename:
+      return "Invalid filename";
+    case kTooManyOpenFiles:
+      return "Too many open files";
+    case kFileAccessDenied:
+      return "File access denied";
+    case kReadBeyondEnd:
+      return "Read beyond end of file";
+    case kDiskFull:
+      return "Disk full";
+    case kInvalidNumericInput:
+      return "Invalid numeric input";
+    default:
+      return "I/O error " + std::to_string(code);
   }
 }
 
-int IoCodeFromErrno(int err) {
+namespace {
+
+// 0 when the value has no listed meaning.
+int ListedCodeFromErrno(int err) {
   switch (err) {
-    case ENOENT: return kFileNotFound;
+    case ENOENT:
+      return kFileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case EINVAL: return kInvalidFilename;
+    case EINVAL:
+      return kInvalidFilename;
     case EMFILE:
-    case ENFILE: return kTooManyOpenFiles;
+    case ENFILE:
+      return kTooManyOpenFiles;
     case EACCES:
     case EPERM:
-    case EROFS: return kFileAccessDenied;
-    case ENOSPC: return kDiskFull;
-    default: return err;
+    case EROFS:
+      return kFileAccessDenied;
+    case ENOSPC:
+      return kDiskFull;
+    default:
+      return 0;
   }
 }
 
-void ThrowIoErrorFromErrno(int err) { throw IoError(IoCodeFromErrno(err)); }
+}  // namespace
+
+int IoCodeFromErrno(int err) {
+  const int listed = ListedCodeFromErrno(err);
+  return listed != 0 ? listed : err;
+}
+
+void ThrowIoErrorFromErrno(int err) {
+  const int listed = ListedCodeFromErrno(err);
+  if (listed != 0) throw IoError(listed);
+  // Not IoError(err): EIO is 5 and EINTR 4, and they must not borrow the
+  // texts of those listed codes.
+  throw IoError(err, "I/O error " + std::to_string(err));
+}
 
 }  // namespace zovaz

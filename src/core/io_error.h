@@ -20,6 +20,9 @@ enum IoCode : int {
 class IoError : public std::runtime_error {
  public:
   explicit IoError(int code);
+  IoError(int code, const std::string& text);
+  // For a failure without a listed code this is the errno value, which may
+  // equal a listed code: the text, not the number, is what tells them apart.
   int code() const { return code_; }
 
  private:
@@ -32,7 +35,9 @@ std::string IoErrorText(int code);
 // The nearest listed code for a POSIX errno value; unlisted values pass through.
 int IoCodeFromErrno(int err);
 
-// Throws IoError for the given errno value.
+// Throws IoError for the given errno value: the listed text when the value
+// has a listed meaning, else "I/O error <errno>" (so EIO, 5, never reads as
+// "File access denied").
 [[noreturn]] void ThrowIoErrorFromErrno(int err);
 
 }  // namespace zovaz

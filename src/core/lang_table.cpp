@@ -41,7 +41,8 @@ std::string Translate(const std::vector<LangRow>& table, const std::string& lang
   std::string result = text;
   // No early exit: a later matching row wins, as the table has always behaved.
   for (const auto& row : table) {
-    if (text == row.czech || text == row.english) result = lang == kCzechLang ? row.czech : row.english;
+    if (text == row.czech || text == row.english)
+      result = lang == kCzechLang ? row.czech : row.english;
   }
   return result;
 }

@@ -2,8 +2,9 @@
 // atomic replacement of everything the client writes.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 #include <vector>
 
 namespace zovaz {

@@ -45,6 +45,12 @@ BrowserView::BrowserView(wxWindow* parent) {
                    this);
 }
 
+BrowserView::~BrowserView() {
+  // The widget belongs to its parent window and may outlive this adapter.
+  view_->Unbind(wxEVT_WEBVIEW_LOADED, &BrowserView::HandleLoaded, this);
+  g_signal_handlers_disconnect_by_data(view_->GetNativeBackend(), this);
+}
+
 void BrowserView::Navigate(const std::string& address) {
   navigated_ = true;
   const std::string url = !address.empty() && address.front() == '/' ? FileUrl(address) : address;
@@ -69,7 +75,11 @@ std::string BrowserView::CurrentAddress() const {
 
 void BrowserView::HandleLoaded(wxWebViewEvent& event) {
   event.Skip();
-  if (navigateComplete_) navigateComplete_(std::string(event.GetURL().utf8_str()));
+  // The engine's own empty page before the first navigation is nobody's
+  // navigation.
+  const std::string address(event.GetURL().utf8_str());
+  if (!navigated_ || address == "about:blank") return;
+  if (navigateComplete_) navigateComplete_(address);
 }
 
 int BrowserView::HandlePrintSignal(void*, void*, void* self) {

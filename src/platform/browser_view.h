@@ -21,6 +21,7 @@ class ScriptError : public std::runtime_error {
 class BrowserView {
  public:
   explicit BrowserView(wxWindow* parent);
+  ~BrowserView();
   BrowserView(const BrowserView&) = delete;
   BrowserView& operator=(const BrowserView&) = delete;
 

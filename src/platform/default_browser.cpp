@@ -4,18 +4,73 @@
 
 namespace zovaz {
 
+namespace {
+
+// One word of a desktop command line with its field codes expanded; false
+// when the word consisted of dropped field codes only and is left out.
+bool ExpandWord(const std::string& word, const std::string& url, bool& urlPlaced,
+                std::string& expanded) {
+  expanded.clear();
+  bool keep = word.empty();
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (word[i] != '%' || i + 1 == word.size()) {
+      expanded += word[i];
+      keep = true;
+      continue;
+    }
+    const char code = word[++i];
+    if (code == '%') {
+      expanded += '%';
+      keep = true;
+    } else if ((code == 'u' || code == 'U' || code == 'f' || code == 'F') && !urlPlaced) {
+      expanded += url;
+      urlPlaced = true;
+      keep = true;
+    }
+    // A second address placeholder, and the icon, name, desktop-file and
+    // deprecated codes, carry nothing a browser needs to open one address.
+  }
+  return keep;
+}
+
+}  // namespace
+
+std::vector<std::string> HandlerArguments(const std::string& exec, const std::string& url) {
+  gchar** words = nullptr;
+  if (!g_shell_parse_argv(exec.c_str(), nullptr, &words, nullptr)) return {};
+  std::vector<std::string> arguments;
+  bool urlPlaced = false;
+  std::string expanded;
+  for (gchar** word = words; *word != nullptr; ++word) {
+    if (ExpandWord(*word, url, urlPlaced, expanded)) arguments.push_back(expanded);
+  }
+  g_strfreev(words);
+  if (arguments.empty()) return {};
+  // A handler registered without a placeholder still gets the address.
+  if (!urlPlaced) arguments.push_back(url);
+  return arguments;
+}
+
 bool OpenInDefaultBrowser(const std::string& url) {
   GAppInfo* handler = g_app_info_get_default_for_uri_scheme("http");
   if (handler == nullptr) return false;
-  // Only the handler's program is used, with the address as its sole
-  // argument; the rest of its registered command line is not.
-  const char* program = g_app_info_get_executable(handler);
-  if (program != nullptr && program[0] != '\0') {
-    gchar* argv[] = {const_cast<gchar*>(program), const_cast<gchar*>(url.c_str()), nullptr};
-    g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr);
-  }
+  // Started here rather than through g_app_info_launch_uris, which drops the
+  // address when the command has no placeholder and mangles it when the
+  // placeholder is quoted.
+  const char* commandLine = g_app_info_get_commandline(handler);
+  const std::vector<std::string> arguments =
+      HandlerArguments(commandLine != nullptr ? commandLine : "", url);
   g_object_unref(handler);
-  return true;
+  if (arguments.empty()) return false;
+
+  std::vector<gchar*> argv;
+  for (const auto& argument : arguments) argv.push_back(const_cast<gchar*>(argument.c_str()));
+  argv.push_back(nullptr);
+  // Without G_SPAWN_DO_NOT_REAP_CHILD glib detaches the browser, so it
+  // outlives this program and leaves no zombie behind.
+  return g_spawn_async(nullptr, argv.data(), nullptr,
+                       static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL),
+                       nullptr, nullptr, nullptr, nullptr) != FALSE;
 }
 
 }  // namespace zovaz

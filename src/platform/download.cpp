@@ -1,8 +1,9 @@
 #include "platform/download.h"
 
-#include <algorithm>
 #include <curl/curl.h>
 #include <gio/gio.h>
+
+#include <chrono>
 #include <memory>
 
 #include "core/text_file.h"
@@ -17,9 +18,39 @@ struct CurlGlobal {
   ~CurlGlobal() { curl_global_cleanup(); }
 };
 
-size_t AppendBody(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
+using Clock = std::chrono::steady_clock;
+
+// What one transfer has received, and when it last received anything.
+struct Transfer {
+  CURL* curl = nullptr;
+  std::string body;
+  Clock::time_point lastActivity = Clock::now();
+  Clock::duration stallLimit;
+};
+
+size_t AppendBody(char* data, size_t size, size_t count, void* transfer) {
+  auto* t = static_cast<Transfer*>(transfer);
+  t->body.append(data, size * count);
+  t->lastActivity = Clock::now();
   return size * count;
+}
+
+size_t NoteHeader(char*, size_t size, size_t count, void* transfer) {
+  static_cast<Transfer*>(transfer)->lastActivity = Clock::now();
+  return size * count;
+}
+
+// curl's own low-speed limit averages over several seconds, so a body that
+// stops after a first burst would live on well past the limit; this
+// measures the silence itself. Until the connection stands, the connect
+// time-out is the one in charge.
+int AbandonWhenStalled(void* transfer, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* t = static_cast<Transfer*>(transfer);
+  const Clock::time_point now = Clock::now();
+  curl_off_t connected = 0;
+  curl_easy_getinfo(t->curl, CURLINFO_CONNECT_TIME_T, &connected);
+  if (connected == 0) t->lastActivity = now;
+  return now - t->lastActivity > t->stallLimit ? 1 : 0;
 }
 
 std::string AgentName() {
@@ -52,7 +83,9 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
   if (!curl) return false;
 
-  std::string body;
+  Transfer transfer;
+  transfer.curl = curl.get();
+  transfer.stallLimit = std::chrono::milliseconds(options.stallTimeoutMs);
   const std::string agent = AgentName();
   curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, agent.c_str());
@@ -65,13 +98,13 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, options.connectTimeoutMs);
-  // Abandon a transfer that stalls: under one byte a second for the whole
-  // stall window. curl counts this window in whole seconds.
-  curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_TIME,
-                   std::max(1L, (options.stallTimeoutMs + 999) / 1000));
   curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &AppendBody);
-  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl.get(), CURLOPT_HEADERFUNCTION, &NoteHeader);
+  curl_easy_setopt(curl.get(), CURLOPT_HEADERDATA, &transfer);
+  curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, &AbandonWhenStalled);
+  curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &transfer);
+  curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
   const std::string proxy = DesktopProxyFor(url);
   if (!proxy.empty()) curl_easy_setopt(curl.get(), CURLOPT_PROXY, proxy.c_str());
 
@@ -83,7 +116,7 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   if (options.requireSuccessStatus && (status < 200 || status > 299)) return false;
   curl.reset();
 
-  WriteFileAtomically(path, body);
+  WriteFileAtomically(path, transfer.body);
   return true;
 }
 

@@ -54,7 +54,8 @@ TEST_F(BrowserViewTest, ScriptsBeforeAnyDocumentDoNothing) {
 
 TEST_F(BrowserViewTest, LocalFileWithAwkwardNameLoadsAndReportsCompletion) {
   const std::string path = dir_.path() + "/o'brien & co #1.html";
-  WriteFile(path, "<html><body><div id=\"main\">local čeština</div></body></html>");
+  WriteFile(path, "<html><head><meta charset=\"utf-8\"></head><body><div id=\"main\">local čeština</div>"
+            "</body></html>");
   ASSERT_TRUE(NavigateAndWait(path));
   EXPECT_EQ(Eval("document.getElementById('main').textContent"), "local čeština");
   EXPECT_EQ(completed_.back(), zovaz::FileUrl(path));

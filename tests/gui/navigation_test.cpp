@@ -135,7 +135,10 @@ TEST_F(NavigationTest, DisconnectFromAPageWithoutMainStillReachesTheLocalPage) {
   StartClient();
   ASSERT_TRUE(WaitForNavigation(0));
   int before = navigations();
-  form->WebBrowser_V11->Navigate(shop.BaseUrl() + "/no-such-page");
+  // As a server error page would be: nothing for the notice to draw into.
+  const std::string errorPage = LocalAppData() + "/error.html";
+  zovaz::testing::WriteFile(errorPage, "<html><body><h1>500</h1></body></html>");
+  form->WebBrowser_V11->Navigate(errorPage);
   ASSERT_TRUE(WaitForNavigation(before));
   ASSERT_FALSE(PageHasMain());
   before = navigations();

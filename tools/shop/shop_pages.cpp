@@ -86,12 +86,23 @@ std::string EscapeHtml(const std::string& text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -133,24 +144,27 @@ std::string CustomerPage(const std::string& vendor, Language language,
   content += ProductCards(v, language, 4, true);
   content += english ? "<div class=\"cart\">Cart: 0 items &middot; total CZK 0</div>\n"
                      : "<div class=\"cart\">Košík: 0 položek &middot; celkem 0 Kč</div>\n";
-  return Document(v, language, "Z-ovaz - " + user,
-                  (english ? "Logged in: " : "Přihlášen: ") + user, content);
+  return Document(v, language, "Z-ovaz - " + user, (english ? "Logged in: " : "Přihlášen: ") + user,
+                  content);
 }
 
-std::string LoginFailedPage(const std::string& vendor, Language language) {
+std::string LoginFailedPage(const std::string& vendor, Language language,
+                            const std::string& userName) {
   const std::string v = EscapeHtml(vendor);
+  const std::string user = EscapeHtml(userName);
   const bool english = language == Language::kEnglish;
   std::string content = "<div class=\"message\">\n";
   if (english) {
     content += "<h1>Wrong user name or password</h1>\n";
-    content += "<p>Check your user name and password in Settings and connect again.</p>\n";
+    content += "<p>The login of user <strong>" + user + "</strong> failed. Check your user ";
+    content += "name and password in Settings and connect again.</p>\n";
   } else {
     content += "<h1>Nesprávné jméno nebo heslo</h1>\n";
-    content += "<p>Zkontrolujte jméno a heslo v Nastavení a připojte se znovu.</p>\n";
+    content += "<p>Přihlášení uživatele <strong>" + user + "</strong> se nezdařilo. ";
+    content += "Zkontrolujte jméno a heslo v Nastavení a připojte se znovu.</p>\n";
   }
   content += "</div>\n";
-  return Document(v, language, "Z-ovaz",
-                  english ? "Not logged in" : "Nepřihlášen", content);
+  return Document(v, language, "Z-ovaz", english ? "Not logged in" : "Nepřihlášen", content);
 }
 
 std::string VisitorShopPage(const std::string& vendor) {
@@ -174,10 +188,15 @@ std::string VendorHomePage(const std::string& vendor) {
 }
 
 std::string NotFoundPage(const std::string& vendor) {
-  const std::string v = EscapeHtml(vendor);
-  std::string content = "<div class=\"message\">\n<h1>Stránka nenalezena</h1>\n";
-  content += "<p>Požadovaná stránka neexistuje. <a href=\"/\">Marlevo s.r.o.</a></p>\n</div>\n";
-  return Document(v, Language::kCzech, "Stránka nenalezena", "", content);
+  // Deliberately outside the shop layout, as a web server's own error page
+  // would be: it has no element "main" for the client's loading notice.
+  std::string html;
+  html += "<!DOCTYPE html>\n<html lang=\"cs\">\n<head>\n<meta charset=\"utf-8\">\n";
+  html += "<title>404 Stránka nenalezena</title>\n</head>\n<body>\n";
+  html += "<h1>404 Stránka nenalezena</h1>\n";
+  html += "<p>Požadovaná stránka neexistuje. <a href=\"" + EscapeHtml(vendor) + "/\">";
+  html += "Marlevo s.r.o.</a></p>\n</body>\n</html>\n";
+  return html;
 }
 
 }  // namespace zovaz::shop

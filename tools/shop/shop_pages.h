@@ -25,10 +25,11 @@ std::string LoggedOutPage(const std::string& vendor, Language language);
 
 // What a successful login shows: a greeting for `userName` (raw text, escaped
 // here), a few products and the cart.
-std::string CustomerPage(const std::string& vendor, Language language,
-                         const std::string& userName);
+std::string CustomerPage(const std::string& vendor, Language language, const std::string& userName);
 
-std::string LoginFailedPage(const std::string& vendor, Language language);
+// Names the user the login was tried for (raw text, escaped here).
+std::string LoginFailedPage(const std::string& vendor, Language language,
+                            const std::string& userName);
 
 // The shop's front page for a visitor who is not logged in.
 std::string VisitorShopPage(const std::string& vendor);
@@ -36,6 +37,7 @@ std::string VisitorShopPage(const std::string& vendor);
 // The vendor company's own home page.
 std::string VendorHomePage(const std::string& vendor);
 
+// A plain error page without the shop layout (and without "main").
 std::string NotFoundPage(const std::string& vendor);
 
 }  // namespace zovaz::shop

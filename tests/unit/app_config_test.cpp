@@ -1,0 +1,76 @@
+#include "core/app_config.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "unit/unit_support.h"
+
+using namespace zovaz;
+using zovaz::unit::TempDir;
+
+namespace {
+
+void ExpectConfig(const AppConfig& c, const std::string& server, const std::string& user,
+                  const std::string& hash, const std::string& autoLogin) {
+  EXPECT_EQ(c.serverUrl, server);
+  EXPECT_EQ(c.userName, user);
+  EXPECT_EQ(c.passwordHash, hash);
+  EXPECT_EQ(c.autoLogin, autoLogin);
+}
+
+const char* kHash = "0123456789abcdef0123456789abcdef";
+
+}  // namespace
+
+TEST(ReadAppConfig, FourLinesInOrderLfOrCrLf) {
+  TempDir dir;
+  unit::WriteFile(dir / "crlf",
+                  std::string("http://shop.test\r\nnov\xE1k\r\n") + kHash + "\r\n1\r\n");
+  ExpectConfig(ReadAppConfig(dir / "crlf"), "http://shop.test", "nov\xE1k", kHash, "1");
+  unit::WriteFile(dir / "lf", std::string("http://shop.test\nnov\xE1k\n") + kHash + "\n1\n");
+  ExpectConfig(ReadAppConfig(dir / "lf"), "http://shop.test", "nov\xE1k", kHash, "1");
+  // Values are taken as they stand: no trimming.
+  unit::WriteFile(dir / "spaces", " a \r\n\tb\r\n\r\n 1\r\n");
+  ExpectConfig(ReadAppConfig(dir / "spaces"), " a ", "\tb", "", " 1");
+}
+
+TEST(ReadAppConfig, MissingFileOrLinesGiveEmptyValuesAndExtraLinesAreIgnored) {
+  TempDir dir;
+  ExpectConfig(ReadAppConfig(dir / "absent"), "", "", "", "");
+  std::filesystem::create_directory(dir / "folder");
+  ExpectConfig(ReadAppConfig(dir / "folder"), "", "", "", "");
+  unit::WriteFile(dir / "one", "http://shop.test");
+  ExpectConfig(ReadAppConfig(dir / "one"), "http://shop.test", "", "", "");
+  unit::WriteFile(dir / "six", "s\r\nu\r\nh\r\n0\r\nfifth\r\nsixth\r\n");
+  ExpectConfig(ReadAppConfig(dir / "six"), "s", "u", "h", "0");
+}
+
+TEST(WriteAppConfig, WritesFourCrLfLinesOwnerOnlyAndDropsExtraLines) {
+  TempDir dir;
+  const std::string path = dir / "app.cfg";
+  unit::WriteFile(path, "old\r\nold\r\nold\r\nold\r\nfifth\r\n");
+  chmod(path.c_str(), 0644);
+  ASSERT_TRUE(WriteAppConfig(path, {"http://shop.test", "nov\xE1k", kHash, "0"}));
+  EXPECT_EQ(unit::ReadFile(path),
+            std::string("http://shop.test\r\nnov\xE1k\r\n") + kHash + "\r\n0\r\n");
+  EXPECT_EQ(unit::ModeOf(path), 0600u);  // it holds the password digest
+
+  ASSERT_TRUE(WriteAppConfig(dir / "new.cfg", {"", "", "", ""}));
+  EXPECT_EQ(unit::ReadFile(dir / "new.cfg"), "\r\n\r\n\r\n\r\n");
+  EXPECT_EQ(unit::ModeOf(dir / "new.cfg"), 0600u);
+
+  ExpectConfig(ReadAppConfig(dir / "new.cfg"), "", "", "", "");
+}
+
+TEST(WriteAppConfig, FailureIsReportedAndLeavesNothingBehind) {
+  TempDir dir;
+  EXPECT_FALSE(WriteAppConfig(dir / "absent/app.cfg", {"s", "u", "h", "1"}));
+  EXPECT_TRUE(unit::ListFolder(dir.path()).empty());
+}
+
+TEST(FlagIsOn, OnlyExactlyOneIsOn) {
+  EXPECT_TRUE(FlagIsOn("1"));
+  for (const char* off : {"0", "", "1 ", " 1", "true", "11", "01"}) EXPECT_FALSE(FlagIsOn(off));
+}

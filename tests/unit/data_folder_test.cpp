@@ -1,0 +1,159 @@
+#include "core/data_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "unit/unit_support.h"
+
+using namespace zovaz;
+using zovaz::unit::TempDir;
+using Names = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+TEST(DataFolderPaths, LocalAppDataFollowsTheBaseDirectoryConvention) {
+  EXPECT_EQ(LocalAppDataFrom("/data/home", "/home/u"), "/data/home");
+  // A relative or empty XDG_DATA_HOME is invalid and ignored.
+  EXPECT_EQ(LocalAppDataFrom("relative/path", "/home/u"), "/home/u/.local/share");
+  EXPECT_EQ(LocalAppDataFrom("", "/home/u"), "/home/u/.local/share");
+  EXPECT_EQ(LocalAppDataFrom(nullptr, "/home/u"), "/home/u/.local/share");
+  EXPECT_EQ(LocalAppDataFrom(nullptr, ""), "");
+  EXPECT_EQ(LocalAppDataFrom(nullptr, nullptr), "");
+}
+
+TEST(DataFolderPaths, FolderAndFileNames) {
+  EXPECT_EQ(DataDirOf("/home/u/.local/share"), "/home/u/.local/share/Marlevo");
+  EXPECT_EQ(DataDirOf(""), "/Marlevo");
+  EXPECT_EQ(VersionMarkerPath("/d/Marlevo"), "/d/Marlevo/version.nfo");
+  EXPECT_EQ(ConfigPath("/d/Marlevo"), "/d/Marlevo/app.cfg");
+  EXPECT_EQ(AppFolderPath("/d/Marlevo"), "/d/Marlevo/__app");
+  EXPECT_EQ(LocalPagePath("/d/Marlevo"), "/d/Marlevo/__app/lilindex.html");
+}
+
+TEST(DataFolderPaths, ExeDirEndsBeforeTheLastSeparatorOnly) {
+  EXPECT_EQ(ExeDirOf("/opt/marlevo/bin/zovaz"), "/opt/marlevo/bin");
+  EXPECT_EQ(ExeDirOf("/zovaz"), "");
+  EXPECT_EQ(ExeDirOf("zovaz"), "zovaz");  // no separator: the whole text
+}
+
+TEST(VersionMarker, OnlyExactlyThisVersionOnTheFirstLineSkipsSetup) {
+  TempDir dir;
+  EXPECT_TRUE(SetupNeeded(dir.path()));
+  EXPECT_EQ(InstalledVersion(dir.path()), "");
+  const std::string marker = VersionMarkerPath(dir.path());
+  struct Case {
+    std::string bytes;
+    bool needed;
+  };
+  for (const Case& c :
+       {Case{"1.0.0.2\r\n", false}, Case{"1.0.0.2", false}, Case{"1.0.0.2\n", false},
+        Case{"1.0.0.2\r\nmore\r\nlines\r\n", false}, Case{"1.0.0.1\r\n", true},
+        Case{"1.0.0.2 \r\n", true}, Case{" 1.0.0.2\r\n", true}, Case{"1.0.0.20\r\n", true},
+        Case{"", true}, Case{"\r\n1.0.0.2\r\n", true}}) {
+    SCOPED_TRACE(c.bytes);
+    unit::WriteFile(marker, c.bytes);
+    EXPECT_EQ(SetupNeeded(dir.path()), c.needed);
+  }
+}
+
+class SetupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(exe / "__app/assets/images");
+    fs::create_directories(exe / "__app/assets/styles");
+    unit::WriteFile(exe / "__app/lilindex.html", "<html>shipped</html>\r\n");
+    unit::WriteFile(exe / "__app/assets/images/clock.png", std::string("\x89PNG\0\x1A", 6));
+    unit::WriteFile(exe / "__app/assets/styles/base.css", "body{}\r\n");
+    unit::WriteFile(exe / "app.cfg", "http://shipped.test\r\n\r\n\r\n0\r\n");
+  }
+
+  TempDir exe;
+  TempDir home;
+  std::string localAppData = home / ".local/share";
+  std::string dataDir = DataDirOf(localAppData);
+};
+
+TEST_F(SetupTest, FirstRunCreatesPrivateFoldersAndCopiesEverything) {
+  RunSetup(exe.path(), dataDir);
+
+  EXPECT_EQ(unit::ModeOf(dataDir), 0700u);
+  // Missing levels above the data folder are made private too.
+  EXPECT_EQ(unit::ModeOf(home / ".local"), 0700u);
+  EXPECT_EQ(unit::ModeOf(localAppData), 0700u);
+  EXPECT_EQ(unit::ListFolder(dataDir), (Names{"__app", "app.cfg", "version.nfo"}));
+  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/lilindex.html"), "<html>shipped</html>\r\n");
+  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/assets/images/clock.png"),
+            std::string("\x89PNG\0\x1A", 6));
+  EXPECT_EQ(unit::ListFolder(dataDir + "/__app/assets/styles"), Names{"base.css"});
+  EXPECT_EQ(unit::ReadFile(dataDir + "/app.cfg"), "http://shipped.test\r\n\r\n\r\n0\r\n");
+  EXPECT_EQ(unit::ModeOf(dataDir + "/app.cfg"), 0600u);
+  EXPECT_EQ(unit::ReadFile(dataDir + "/version.nfo"), "1.0.0.2\r\n");
+  EXPECT_FALSE(SetupNeeded(dataDir));
+}
+
+TEST_F(SetupTest, UpdateMergesContentAndKeepsTheUsersLogin) {
+  fs::create_directories(dataDir + "/__app/assets/styles");
+  unit::WriteFile(dataDir + "/__app/lilindex.html", "<html>from the last run, longer</html>\r\n");
+  unit::WriteFile(dataDir + "/__app/assets/styles/mainCompact.css", "fetched\r\n");
+  unit::WriteFile(dataDir + "/__app/b.tmp", "raw page");
+  unit::WriteFile(dataDir + "/app.cfg",
+                  "http://old.test\r\nnov\xE1k\r\n0123456789abcdef0123456789abcdef\r\n1\r\n");
+  unit::WriteFile(dataDir + "/version.nfo", "1.0.0.1\r\n");
+  ASSERT_TRUE(SetupNeeded(dataDir));
+
+  RunSetup(exe.path(), dataDir);
+
+  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/lilindex.html"), "<html>shipped</html>\r\n");
+  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/assets/styles/mainCompact.css"), "fetched\r\n");
+  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/b.tmp"), "raw page");
+  EXPECT_EQ(unit::ListFolder(dataDir + "/__app/assets/styles"),
+            (Names{"base.css", "mainCompact.css"}));
+  // The server address follows the update; the user's login survives it.
+  EXPECT_EQ(unit::ReadFile(dataDir + "/app.cfg"),
+            "http://shipped.test\r\nnov\xE1k\r\n0123456789abcdef0123456789abcdef\r\n1\r\n");
+  EXPECT_EQ(unit::ModeOf(dataDir + "/app.cfg"), 0600u);
+  EXPECT_EQ(unit::ReadFile(dataDir + "/version.nfo"), "1.0.0.2\r\n");
+  EXPECT_EQ(unit::ListFolder(dataDir), (Names{"__app", "app.cfg", "version.nfo"}));
+}
+
+TEST_F(SetupTest, MissingShippedContentIsSilentAndStillMarksTheSetup) {
+  fs::remove_all(exe / "__app");
+  fs::remove(exe / "app.cfg");
+  fs::create_directories(dataDir);
+  unit::WriteFile(dataDir + "/app.cfg", "http://mine.test\r\nme\r\n\r\n0\r\n");
+
+  RunSetup(exe.path(), dataDir);
+
+  EXPECT_EQ(unit::ReadFile(dataDir + "/app.cfg"), "http://mine.test\r\nme\r\n\r\n0\r\n");
+  EXPECT_FALSE(SetupNeeded(dataDir));
+}
+
+TEST_F(SetupTest, AnUnusableDataFolderLeavesSetupPending) {
+  // A plain file where the data folder belongs: every step fails quietly.
+  fs::create_directories(localAppData);
+  unit::WriteFile(dataDir, "not a folder");
+
+  RunSetup(exe.path(), dataDir);
+
+  EXPECT_EQ(unit::ReadFile(dataDir), "not a folder");
+  EXPECT_TRUE(SetupNeeded(dataDir));
+}
+
+TEST(CopyDirectory, MergesIntoTheTargetAndReportsAMissingSource) {
+  TempDir source, target;
+  fs::create_directories(source / "a/b");
+  unit::WriteFile(source / "a/b/deep.txt", "deep");
+  unit::WriteFile(source / "top.txt", "new top");
+  unit::WriteFile(target / "top.txt", "old top, longer than the new one");
+  unit::WriteFile(target / "own.txt", "kept");
+
+  EXPECT_TRUE(CopyDirectory(source.path(), target.path()));
+  EXPECT_EQ(unit::ReadFile(target / "a/b/deep.txt"), "deep");
+  EXPECT_EQ(unit::ReadFile(target / "top.txt"), "new top");
+  EXPECT_EQ(unit::ListFolder(target.path()), (Names{"a", "own.txt", "top.txt"}));
+
+  EXPECT_FALSE(CopyDirectory(source / "absent", target / "x"));
+  EXPECT_FALSE(unit::Exists(target / "x"));
+  EXPECT_TRUE(CopyDirectory(source.path(), target / "fresh"));
+  EXPECT_EQ(unit::ReadFile(target / "fresh/a/b/deep.txt"), "deep");
+}

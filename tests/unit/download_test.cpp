@@ -1,0 +1,236 @@
+#include "platform/download.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+
+#include "core/io_error.h"
+#include "unit/unit_support.h"
+
+using namespace zovaz;
+using zovaz::unit::TempDir;
+using Names = std::vector<std::string>;
+
+namespace {
+
+// Every byte value, so that no text-mode translation can hide.
+std::string Body(size_t size) {
+  std::string body(size, '\0');
+  for (size_t i = 0; i < size; ++i) body[i] = static_cast<char>((i * 31 + i / 256) & 0xFF);
+  return body;
+}
+
+// Holds a raw connection open until the client gives up (or 20 s pass, so
+// that a client that never does fails the test instead of hanging it).
+void WaitForClientToLeave(int socket) {
+  char buffer[256];
+  pollfd entry{socket, POLLIN, 0};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (poll(&entry, 1, 100) > 0 && recv(socket, buffer, sizeof buffer, 0) <= 0) return;
+  }
+}
+
+void ResetConnection(int socket) {
+  const linger abort{1, 0};
+  setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+}
+
+class DownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    options.connectTimeoutMs = 3000;
+    options.stallTimeoutMs = 1000;
+    auto& server = http.server();
+    server.Get(R"(/bytes/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+      res.set_content(Body(std::stoul(req.matches[1])), "application/octet-stream");
+    });
+    server.Get("/text", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("short\r\n", "text/plain");
+    });
+    server.Get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+      res.status = std::stoi(req.matches[1]);
+      res.set_content("error page " + std::string(req.matches[1]), "text/html");
+    });
+    server.Get("/probe", [this](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard<std::mutex> lock(mutex);
+      requests.push_back(req.method + " " + req.path + " " + req.get_header_value("User-Agent"));
+      res.set_content("GIF89a", "image/gif");
+    });
+  }
+
+  // The target holds this before each case that must leave it alone.
+  void PrepareTarget() { unit::WriteFile(target, "previous\r\n"); }
+  void ExpectTargetUntouched() {
+    EXPECT_EQ(unit::ReadFile(target), "previous\r\n");
+    EXPECT_EQ(unit::ListFolder(dir.path()), Names{"a.tmp"});
+  }
+
+  TempDir dir;
+  std::string target = dir / "a.tmp";
+  DownloadOptions options;
+  std::mutex mutex;
+  std::vector<std::string> requests;
+  unit::LocalHttpServer http;  // last: stops before what its handlers use
+};
+
+}  // namespace
+
+TEST_F(DownloadTest, StoresTheBodyByteForByte) {
+  for (size_t size : {0, 1, 1023, 1024, 1025, 2048, 300000}) {
+    SCOPED_TRACE(size);
+    ASSERT_TRUE(DownloadFile(http.Url("/bytes/" + std::to_string(size)), target, options));
+    EXPECT_EQ(unit::ReadFile(target), Body(size));
+    EXPECT_EQ(unit::ListFolder(dir.path()), Names{"a.tmp"});
+  }
+  // The later, shorter body replaces the earlier one completely.
+  ASSERT_TRUE(DownloadFile(http.Url("/text"), target, options));
+  EXPECT_EQ(unit::ReadFile(target), "short\r\n");
+}
+
+TEST_F(DownloadTest, SendsOneGetNamedAfterTheExecutable) {
+  ASSERT_TRUE(DownloadFile(http.Url("/probe"), target));
+  std::lock_guard<std::mutex> lock(mutex);
+  EXPECT_EQ(requests, Names{"GET /probe zovaz_unit_tests"});
+}
+
+TEST_F(DownloadTest, ErrorPagesAreStoredUnlessSuccessIsRequired) {
+  for (int status : {404, 500}) {
+    SCOPED_TRACE(status);
+    const std::string url = http.Url("/status/" + std::to_string(status));
+    PrepareTarget();
+    EXPECT_TRUE(DownloadFile(url, target, options));
+    EXPECT_EQ(unit::ReadFile(target), "error page " + std::to_string(status));
+
+    PrepareTarget();
+    DownloadOptions strict = options;
+    strict.requireSuccessStatus = true;
+    EXPECT_FALSE(DownloadFile(url, target, strict));
+    ExpectTargetUntouched();
+    EXPECT_TRUE(DownloadFile(http.Url("/text"), target, strict));
+    EXPECT_EQ(unit::ReadFile(target), "short\r\n");
+  }
+}
+
+TEST_F(DownloadTest, ATransferThatBreaksOffLeavesTheTargetAsItWas) {
+  // Each server answers with less than it announces, then goes away.
+  const std::vector<std::function<void(int)>> faults = {
+      [](int s) {  // closes before the announced length
+        unit::ReadRequestHead(s);
+        unit::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(1500));
+      },
+      [](int s) {  // resets mid-body
+        unit::ReadRequestHead(s);
+        unit::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(1500));
+        ResetConnection(s);
+      },
+      [](int s) {  // a chunked body without its last chunk
+        unit::ReadRequestHead(s);
+        unit::SendAll(
+            s, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n0123456789abcdef\r\n");
+      },
+      [](int s) {  // closes without any answer
+        unit::ReadRequestHead(s);
+      },
+  };
+  for (size_t i = 0; i < faults.size(); ++i) {
+    SCOPED_TRACE(i);
+    unit::RawServer server(faults[i]);
+    PrepareTarget();
+    EXPECT_FALSE(DownloadFile(server.Url("/page"), target, options));
+    ExpectTargetUntouched();
+    EXPECT_FALSE(DownloadFile(server.Url("/page"), dir / "fresh", options));
+    EXPECT_FALSE(unit::Exists(dir / "fresh"));
+  }
+}
+
+TEST_F(DownloadTest, AStalledTransferIsAbandonedAfterTheStallTime) {
+  const std::vector<std::function<void(int)>> stalls = {
+      [](int s) {  // accepts, then says nothing
+        WaitForClientToLeave(s);
+      },
+      [](int s) {  // stops half-way through the body
+        unit::ReadRequestHead(s);
+        unit::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(100));
+        WaitForClientToLeave(s);
+      },
+  };
+  for (size_t i = 0; i < stalls.size(); ++i) {
+    SCOPED_TRACE(i);
+    unit::RawServer server(stalls[i]);
+    PrepareTarget();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(DownloadFile(server.Url("/page"), target, options));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(900));
+    EXPECT_LT(elapsed, std::chrono::seconds(4));
+    ExpectTargetUntouched();
+  }
+}
+
+TEST_F(DownloadTest, AnAddressThatCannotBeOpenedIsFalseWithoutException) {
+  const int unused = unit::UnusedLoopbackPort();
+  for (const std::string& url : {
+           "http://127.0.0.1:" + std::to_string(unused) + "/",  // refused
+           std::string("http://nonexistent.invalid/"),
+           std::string("http://[::1/"),
+           std::string("not an address"),
+           std::string(""),
+           // Only the web: no reading local files or other protocols.
+           "file://" + target,
+           "ftp://127.0.0.1:" + std::to_string(unused) + "/",
+       }) {
+    SCOPED_TRACE(url);
+    PrepareTarget();
+    EXPECT_FALSE(DownloadFile(url, target, options));
+    ExpectTargetUntouched();
+    bool result = true;
+    EXPECT_NO_THROW(result = DownloadFile(url, dir / "absent/a.tmp", options));
+    EXPECT_FALSE(result);
+  }
+}
+
+TEST_F(DownloadTest, ATargetThatCannotBeWrittenRaisesIoError) {
+  try {
+    DownloadFile(http.Url("/text"), dir / "absent/a.tmp", options);
+    FAIL() << "no exception";
+  } catch (const IoError& e) {
+    EXPECT_EQ(e.code(), kFileNotFound);
+    EXPECT_STREQ(e.what(), "File not found");
+  }
+  std::filesystem::create_directory(dir / "folder");
+  EXPECT_THROW(DownloadFile(http.Url("/text"), dir / "folder", options), IoError);
+  EXPECT_EQ(unit::ListFolder(dir.path()), Names{"folder"});
+  EXPECT_TRUE(unit::ListFolder(dir / "folder").empty());
+}
+
+TEST_F(DownloadTest, GoesThroughTheProxyTheEnvironmentNames) {
+  std::string requestLine;
+  bool result = false;
+  {
+    unit::RawServer proxy([&](int s) {
+      const std::string head = unit::ReadRequestHead(s);
+      requestLine = head.substr(0, head.find("\r\n"));
+      unit::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nvia proxy");
+    });
+    setenv("http_proxy", proxy.Url("").c_str(), 1);
+    result = DownloadFile("http://shop.invalid/cze/page", target, options);
+    unsetenv("http_proxy");
+  }
+  EXPECT_TRUE(result);
+  EXPECT_EQ(unit::ReadFile(target), "via proxy");
+  EXPECT_EQ(requestLine, "GET http://shop.invalid/cze/page HTTP/1.1");
+}
+
+TEST(DownloadOptions, DefaultTimeOutsBoundAHungServer) {
+  const DownloadOptions defaults;
+  EXPECT_EQ(defaults.connectTimeoutMs, 10000);
+  EXPECT_EQ(defaults.stallTimeoutMs, 15000);
+  EXPECT_FALSE(defaults.requireSuccessStatus);
+}

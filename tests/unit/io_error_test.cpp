@@ -1,0 +1,67 @@
+#include "core/io_error.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace zovaz;
+
+namespace {
+
+IoError Thrown(int err) {
+  try {
+    ThrowIoErrorFromErrno(err);
+  } catch (const IoError& e) {
+    return e;
+  }
+  return IoError(0);
+}
+
+}  // namespace
+
+TEST(IoError, ListedCodesHaveTheirFixedTexts) {
+  EXPECT_EQ(IoErrorText(2), "File not found");
+  EXPECT_EQ(IoErrorText(3), "Invalid filename");
+  EXPECT_EQ(IoErrorText(4), "Too many open files");
+  EXPECT_EQ(IoErrorText(5), "File access denied");
+  EXPECT_EQ(IoErrorText(100), "Read beyond end of file");
+  EXPECT_EQ(IoErrorText(101), "Disk full");
+  EXPECT_EQ(IoErrorText(106), "Invalid numeric input");
+  EXPECT_EQ(IoErrorText(1), "I/O error 1");
+  EXPECT_EQ(IoErrorText(103), "I/O error 103");
+
+  const IoError error(101);
+  EXPECT_EQ(error.code(), 101);
+  EXPECT_STREQ(error.what(), "Disk full");
+}
+
+TEST(IoError, ErrnoValuesMapToTheListedCodes) {
+  struct Case {
+    int err;
+    int code;
+    const char* text;
+  };
+  for (const Case& c :
+       {Case{ENOENT, 2, "File not found"}, Case{ENOTDIR, 3, "Invalid filename"},
+        Case{ENAMETOOLONG, 3, "Invalid filename"}, Case{EINVAL, 3, "Invalid filename"},
+        Case{EMFILE, 4, "Too many open files"}, Case{ENFILE, 4, "Too many open files"},
+        Case{EACCES, 5, "File access denied"}, Case{EPERM, 5, "File access denied"},
+        Case{EROFS, 5, "File access denied"}, Case{ENOSPC, 101, "Disk full"}}) {
+    SCOPED_TRACE(c.err);
+    EXPECT_EQ(IoCodeFromErrno(c.err), c.code);
+    const IoError e = Thrown(c.err);
+    EXPECT_EQ(e.code(), c.code);
+    EXPECT_STREQ(e.what(), c.text);
+  }
+}
+
+TEST(IoError, UnlistedErrnoValuesNeverBorrowAListedText) {
+  // EIO (5) and EINTR (4) share numbers with listed codes, and errno 100,
+  // 101 and 106 too; a failing disk must not read as "File access denied".
+  for (int err : {EIO, EINTR, ENETDOWN, ENETUNREACH, EISCONN, EISDIR, EFBIG}) {
+    SCOPED_TRACE(err);
+    const IoError e = Thrown(err);
+    EXPECT_EQ(e.code(), err);
+    EXPECT_EQ(std::string(e.what()), "I/O error " + std::to_string(err));
+  }
+}

@@ -1,0 +1,74 @@
+#include "core/lang_table.h"
+
+#include <gtest/gtest.h>
+
+using namespace zovaz;
+
+namespace {
+
+const std::vector<LangRow> kExpected = {
+    {"Načítám", "Loading"},
+    {"Ukončit", "Exit"},
+    {"Nastavení", "Settings"},
+    {"Nápověda", "Help"},
+    {"O programu", "About"},
+    {"Připojit", "Connect"},
+    {"Odpojit", "Disconnect"},
+    {"Tisk", "Print"},
+    {"Přejít na web Marlevo", "Go to Marlevo website"},
+    {"Verze programu:", "Program version:"},
+    {"Výrobce programu:", "Program producer:"},
+    {"Paměť Windows:", "Windows memory:"},
+    {"Využitá paměť Windows:", "Windows memory used:"},
+    {"Web výrobce:", "Producer's website:"},
+    {"Uživatel", "User"},
+    {"Automatické přihlášení", "Automatic login"},
+    {"Uživatelské jméno", "User name"},
+    {"Heslo", "Password"},
+    {"Heslo je ukládáno v šifrované podobě.", "Password is stored in encrypted form."},
+    {"Vyplňte pouze pokud chcete již uložené heslo změnit.",
+     "Fill in only if you'd like to change already saved password."},
+    {"Uložit", "Save"},
+    {"Zrušit", "Cancel"},
+    {"Nelze navázat spojení, zkontrolujte připojení k Internetu.",
+     "Cannot estabilish connection, check your Internet settings."},
+    {"Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace.",
+     "Application will now be actualised and prepared for first launch."},
+    {"Heslo obsahuje znaky, které nelze použít.",
+     "Password contains characters that cannot be used."},
+};
+
+}  // namespace
+
+TEST(LangTable, HoldsEveryRowByteForByteInOrder) {
+  // The literals above are UTF-8: a stray precomposed/decomposed or
+  // Windows-1250 byte in the table fails here.
+  EXPECT_EQ(std::string("Načítám"), "Na\xC4\x8D\xC3\xADt\xC3\xA1m");
+  const std::vector<LangRow> table = LangTable("Marlevo");
+  ASSERT_EQ(table.size(), kExpected.size());
+  for (size_t i = 0; i < table.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(table[i].czech, kExpected[i].czech);
+    EXPECT_EQ(table[i].english, kExpected[i].english);
+  }
+}
+
+TEST(Translate, EitherColumnMapsToTheCurrentLanguage) {
+  const auto table = LangTable("Marlevo");
+  EXPECT_EQ(Translate(table, "cze", "Settings"), "Nastavení");
+  EXPECT_EQ(Translate(table, "cze", "Nastavení"), "Nastavení");
+  EXPECT_EQ(Translate(table, "eng", "Nastavení"), "Settings");
+  EXPECT_EQ(Translate(table, "", "Nastavení"), "Settings");
+  EXPECT_EQ(Translate(table, "CZE", "Nastavení"), "Settings");  // the code is exact
+  EXPECT_EQ(Translate(table, "cze", "Go to Marlevo website"), "Přejít na web Marlevo");
+  EXPECT_EQ(Translate(LangTable("Jiný"), "eng", "Přejít na web Jiný"), "Go to Jiný website");
+}
+
+TEST(Translate, TextsNotInTheTableComeBackUnchanged) {
+  const auto table = LangTable("Marlevo");
+  for (const char* text : {"settings", "Settings ", " Nastavení", "Program", "Uživatelská příručka",
+                           "-", "", "Heslo je ukládáno"}) {
+    EXPECT_EQ(Translate(table, "cze", text), text);
+    EXPECT_EQ(Translate(table, "eng", text), text);
+  }
+}

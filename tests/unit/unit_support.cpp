@@ -1,0 +1,145 @@
+#include "unit/unit_support.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace zovaz::unit {
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "zovaz-unit-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write fixture " + path);
+  out << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  return buffer.str();
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path, ec));
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return 0;
+  return st.st_mode & 07777;
+}
+
+std::vector<std::string> ListFolder(const std::string& path) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(path, ec))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+LocalHttpServer::LocalHttpServer() {
+  // Bound (and listening) before the thread starts, so a request made right
+  // away waits in the backlog instead of being refused.
+  port_ = server_.bind_to_any_port("127.0.0.1");
+  if (port_ <= 0) throw std::runtime_error("cannot bind a loopback port");
+  thread_ = std::thread([this] { server_.listen_after_bind(); });
+}
+
+LocalHttpServer::~LocalHttpServer() {
+  server_.stop();
+  thread_.join();
+}
+
+std::string LocalHttpServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+namespace {
+
+int ListenOnLoopback(int* port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    throw std::runtime_error("cannot bind a loopback port");
+  socklen_t length = sizeof address;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  *port = ntohs(address.sin_port);
+  return fd;
+}
+
+}  // namespace
+
+RawServer::RawServer(std::function<void(int socket)> serve) : serve_(std::move(serve)) {
+  listener_ = ListenOnLoopback(&port_);
+  if (::listen(listener_, 8) != 0) throw std::runtime_error("cannot listen");
+  thread_ = std::thread([this] {
+    for (;;) {
+      const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (connection < 0) return;  // shut down by the destructor
+      serve_(connection);
+      ::close(connection);
+    }
+  });
+}
+
+RawServer::~RawServer() {
+  // Wakes the blocked accept on Linux.
+  ::shutdown(listener_, SHUT_RDWR);
+  thread_.join();
+  ::close(listener_);
+}
+
+std::string RawServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::string ReadRequestHead(int socket) {
+  std::string head;
+  char c;
+  while (head.find("\r\n\r\n") == std::string::npos && ::recv(socket, &c, 1, 0) == 1) head += c;
+  return head;
+}
+
+void SendAll(int socket, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = ::send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return;
+    sent += static_cast<size_t>(n);
+  }
+}
+
+int UnusedLoopbackPort() {
+  int port = 0;
+  ::close(ListenOnLoopback(&port));
+  return port;
+}
+
+}  // namespace zovaz::unit

@@ -1,0 +1,77 @@
+// What the unit suites share: temporary folders, file helpers, and local
+// HTTP servers on ephemeral loopback ports.
+#pragma once
+
+#include <httplib.h>
+#include <sys/types.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zovaz::unit {
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// Plain, non-atomic file access for setting up and checking fixtures.
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+mode_t ModeOf(const std::string& path);  // permission bits only
+// Names in a folder, sorted; catches stray temporary files.
+std::vector<std::string> ListFolder(const std::string& path);
+
+// A cpp-httplib server on 127.0.0.1 and a free port, serving on its own
+// thread from construction until destruction. Add handlers before the
+// first request; they run on the server's threads.
+class LocalHttpServer {
+ public:
+  LocalHttpServer();
+  ~LocalHttpServer();
+  httplib::Server& server() { return server_; }
+  std::string Url(const std::string& path) const;
+
+ private:
+  httplib::Server server_;
+  int port_ = -1;
+  std::thread thread_;
+};
+
+// A bare TCP server for answers a well-behaved server never gives: each
+// accepted connection is handed to `serve` (one at a time) and closed when
+// it returns.
+class RawServer {
+ public:
+  explicit RawServer(std::function<void(int socket)> serve);
+  ~RawServer();
+  std::string Url(const std::string& path) const;
+
+ private:
+  int listener_ = -1;
+  int port_ = -1;
+  std::function<void(int)> serve_;
+  std::thread thread_;
+};
+
+// Reads an HTTP request's head (up to the blank line) from a socket.
+std::string ReadRequestHead(int socket);
+void SendAll(int socket, const std::string& bytes);
+
+// A loopback port nothing listens on (bound, then released).
+int UnusedLoopbackPort();
+
+}  // namespace zovaz::unit
