@@ -1,10 +1,5 @@
 #include "Unit2.h"
 
-#include <algorithm>
-#include <cmath>
-#include <exception>
-#include <optional>
-#include <string>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/panel.h>
@@ -12,9 +7,17 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <initializer_list>
+#include <optional>
+#include <string>
+
 #include "Unit1.h"
 #include "core/app_config.h"
 #include "crypto/password_digest.h"
+#include "platform/password_box.h"
 #include "exception_report.h"
 
 namespace {
@@ -84,20 +87,19 @@ void TForm2::CreateComponents() {
                             wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
   Edit2 = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                          wxTE_PASSWORD);
-  Label4 = new wxStaticText(this, wxID_ANY,
-                            Wx("Vyplňte pouze pokud chcete již uložené heslo změnit."));
+  zovaz::MaskWithAsterisks(Edit2);
+  Label4 =
+      new wxStaticText(this, wxID_ANY, Wx("Vyplňte pouze pokud chcete již uložené heslo změnit."));
   Label3 = new wxStaticText(this, wxID_ANY, Wx("Heslo je ukládáno v šifrované podobě."));
   CheckBox1 = new wxCheckBox(this, wxID_ANY, Wx("Automatické přihlášení"));
   CheckBox1->SetValue(true);
   Panel1 = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE);
-  Button1 = new wxButton(Panel1, wxID_ANY, Wx("Uložit"), wxDefaultPosition, wxDefaultSize,
-                         wxBU_EXACTFIT);
+  Button1 =
+      new wxButton(Panel1, wxID_ANY, Wx("Uložit"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   // The cancel id makes Esc anywhere in the dialog press this button.
   Button2 = new wxButton(Panel1, wxID_CANCEL, Wx("Zrušit"), wxDefaultPosition, wxDefaultSize,
                          wxBU_EXACTFIT);
   SetEscapeId(wxID_CANCEL);
-  // No affirmative button: Enter outside the edit boxes must not save.
-  SetAffirmativeId(wxID_NONE);
 
   Button1->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Button1Click(); });
   Button2->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Button2Click(); });
@@ -112,11 +114,8 @@ void TForm2::CreateComponents() {
 
 void TForm2::FormCreate() {
   SetTitle(Wx("Marlevo s.r.o. - Z-ovaz - " + form1_.locString("Nastavení")));
-  for (wxWindow* control :
-       {static_cast<wxWindow*>(Label1), static_cast<wxWindow*>(Label2),
-        static_cast<wxWindow*>(Label3), static_cast<wxWindow*>(Label4),
-        static_cast<wxWindow*>(Button2), static_cast<wxWindow*>(Button1),
-        static_cast<wxWindow*>(CheckBox1), static_cast<wxWindow*>(GroupBox1)}) {
+  for (wxWindow* control : std::initializer_list<wxWindow*>{Label1, Label2, Label3, Label4, Button2,
+                                                            Button1, CheckBox1, GroupBox1}) {
     control->SetLabel(Wx(form1_.locString(Utf8(control->GetLabel()))));
   }
 }
@@ -178,11 +177,11 @@ void TForm2::LayOut() {
   SetClientSize(X(kClientWidth), Y(kClientHeight));
   const wxSize fixed = GetSize();
   SetSizeHints(fixed, fixed);
-  CentreOnParent();
 }
 
 bool TForm2::Show(bool show) {
   if (show && !IsShown()) {
+    // The main window may have moved since the last showing.
     CentreOnParent();
     FormShow();
   }

@@ -1,8 +1,9 @@
 #include "crypto/password_digest.h"
 
 #include <iconv.h>
-#include <memory>
 #include <openssl/evp.h>
+
+#include <memory>
 #include <stdexcept>
 
 namespace zovaz {

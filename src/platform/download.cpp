@@ -20,6 +20,10 @@ struct CurlGlobal {
 
 using Clock = std::chrono::steady_clock;
 
+// Pages, style sheets and probes are small; a server that keeps sending is
+// broken, and is not allowed to fill the memory.
+constexpr size_t kMaxBodyBytes = 64u << 20;
+
 // What one transfer has received, and when it last received anything.
 struct Transfer {
   CURL* curl = nullptr;
@@ -30,6 +34,7 @@ struct Transfer {
 
 size_t AppendBody(char* data, size_t size, size_t count, void* transfer) {
   auto* t = static_cast<Transfer*>(transfer);
+  if (t->body.size() + size * count > kMaxBodyBytes) return 0;  // curl fails the transfer
   t->body.append(data, size * count);
   t->lastActivity = Clock::now();
   return size * count;

@@ -104,9 +104,11 @@ void ClientTest::PrepareDataFolder(const std::string& user, const std::string& d
 
 TForm1* ClientTest::StartClient() {
   form = new TForm1(Environment());
-  form->WebBrowser_V11->OnNavigateComplete([this](const std::string& address) {
+  // `form` is cleared before the window is gone: a late navigation must
+  // still reach the window it belongs to.
+  form->WebBrowser_V11->OnNavigateComplete([this, window = form](const std::string& address) {
     ++navigations_;
-    form->WebBrowser_V11NavigateComplete(address);
+    window->WebBrowser_V11NavigateComplete(address);
   });
   form->Show();
   return form;

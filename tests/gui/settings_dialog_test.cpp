@@ -1,12 +1,6 @@
 // The settings dialog on a real client window against the stand-in shop,
 // driven through the X server the way a user would.
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <string>
-#include <vector>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -16,6 +10,13 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "Unit2.h"
 #include "core/text_file.h"
@@ -53,8 +54,7 @@ class SettingsDialogTest : public ClientTest {
     bool closed = false;
     wxTheApp->CallAfter([&] {
       ran = true;
-      if (!PumpUntil([&] { return dialog->IsModal() && dialog->IsShownOnScreen(); }, 5000))
-        return;
+      if (!PumpUntil([&] { return dialog->IsModal() && dialog->IsShownOnScreen(); }, 5000)) return;
       opened = true;
       PumpFor(100);  // mapped and focused
       inside();
@@ -167,8 +167,8 @@ void ExpectLaidOutAsDesigned(const TForm2& d) {
   EXPECT_LT(d.Label1->GetRect().GetRight(), d.Edit1->GetRect().x);
   EXPECT_EQ(d.Label1->GetRect().y, d.Edit1->GetRect().y);
   EXPECT_EQ(d.Label2->GetRect().y, d.Edit2->GetRect().y);
-  for (wxWindow* control : {(wxWindow*)d.Edit2, (wxWindow*)d.Label4, (wxWindow*)d.Label3,
-                            (wxWindow*)d.CheckBox1})
+  for (wxWindow* control :
+       std::initializer_list<wxWindow*>{d.Edit2, d.Label4, d.Label3, d.CheckBox1})
     EXPECT_EQ(control->GetRect().x, d.Edit1->GetRect().x);
   EXPECT_EQ(d.Edit1->GetSize(), d.Edit2->GetSize());
   EXPECT_LT(d.Edit2->GetRect().GetBottom(), d.Label4->GetRect().y);

@@ -16,9 +16,9 @@ TEST(PasswordDigest, MatchesTheRfc1321TestSuite) {
   EXPECT_EQ(PasswordDigest("abcdefghijklmnopqrstuvwxyz"), "c3fcd3d76192e4007dfb496cca67e13b");
   EXPECT_EQ(PasswordDigest("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"),
             "d174ab98d277d9f5a5611c2c9f419d9f");
-  EXPECT_EQ(PasswordDigest(std::string(
-                "1234567890123456789012345678901234567890123456789012345678901234567890"
-                "1234567890")),
+  EXPECT_EQ(PasswordDigest(
+                std::string("1234567890123456789012345678901234567890123456789012345678901234567890"
+                            "1234567890")),
             "57edf4a22be3c955ac49da2e2107b67a");
 }
 
@@ -34,8 +34,7 @@ TEST(PasswordDigest, HandlesThePaddingBoundaries) {
 
 TEST(PasswordDigest, DigestsEveryByteIncludingNulAndHighBytes) {
   // Computed independently over the bytes 00 FF 80 7F.
-  EXPECT_EQ(PasswordDigest(std::string("\x00\xff\x80\x7f", 4)),
-            "35913419231430075897c28e5e159b65");
+  EXPECT_EQ(PasswordDigest(std::string("\x00\xff\x80\x7f", 4)), "35913419231430075897c28e5e159b65");
 }
 
 TEST(TypedPassword, IsDigestedOverItsWindows1250Bytes) {
