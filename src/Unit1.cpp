@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
 #include <wx/webview.h>
@@ -13,7 +14,9 @@
 #include "core/start_page.h"
 #include "core/text_file.h"
 #include "exception_report.h"
+#include "platform/app_icon.h"
 #include "platform/default_browser.h"
+#include "platform/web_data.h"
 
 using namespace zovaz;
 
@@ -30,10 +33,20 @@ TForm1::TForm1(TForm1Environment environment)
       environment_(std::move(environment)),
       langTable_(LangTable(environment_.vendorSiteName)) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+  SetIcons(LoadAppIcons(environment_.exeDir));
   CreateMenus();
   WebBrowser_V11 = std::make_unique<BrowserView>(this);
   WebBrowser_V11->OnNavigateComplete(
       [this](const std::string& address) { WebBrowser_V11NavigateComplete(address); });
+  // The window is the shop's only one: anything else it opens belongs in the
+  // user's own browser.
+  WebBrowser_V11->OnNewWindow([](const std::string& address) { OpenInDefaultBrowser(address); });
+  WebBrowser_V11->Downloads().SetChooser(
+      [this](const std::string& name, const std::string& folder) {
+        wxFileDialog dialog(this, Wx(locString("Uložit")), Wx(folder), Wx(name), wxString(),
+                            wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+        return dialog.ShowModal() == wxID_OK ? Utf8(dialog.GetPath()) : std::string();
+      });
   SetClientSize(701, 586);
   const wxSize fixed = GetSize();
   SetSizeHints(fixed, fixed);
@@ -95,6 +108,9 @@ void TForm1::FormCreate() {
     CheckVersionAndSetUp();
     SavedCaption = Utf8(GetTitle());
     DataDir = DataDirOf(environment_.localAppData);
+    // Before the first page: cookies it sets must land in the lasting store.
+    // Without it they last for this run only, which is no reason to stop.
+    WebBrowser_V11->KeepCookiesIn(WebDataFolder(DataDir));
     LoadCfg();
     if (FlagIsOn(AutoLogin)) Pipojit1->Enable(false);
     RefreshStartPage();

@@ -4,6 +4,8 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
+#include "platform/web_data.h"
+
 namespace zovaz {
 
 namespace {
@@ -20,8 +22,8 @@ void ScriptFinished(GObject* source, GAsyncResult* result, gpointer data) {
       webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
   if (value != nullptr) g_object_unref(value);
   if (error != nullptr) {
-    run->error = error->message != nullptr && error->message[0] != '\0' ? error->message
-                                                                         : "Script error";
+    run->error =
+        error->message != nullptr && error->message[0] != '\0' ? error->message : "Script error";
     g_error_free(error);
   }
   run->done = true;
@@ -41,13 +43,26 @@ BrowserView::BrowserView(wxWindow* parent) {
   view_ = wxWebView::New(parent, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
                          wxWebViewBackendDefault);
   view_->Bind(wxEVT_WEBVIEW_LOADED, &BrowserView::HandleLoaded, this);
+  view_->Bind(wxEVT_WEBVIEW_NEWWINDOW, &BrowserView::HandleNewWindow, this);
   g_signal_connect(view_->GetNativeBackend(), "print", G_CALLBACK(&BrowserView::HandlePrintSignal),
                    this);
+  // wxWidgets answers window.open by offering the view itself as the new
+  // window, on which the engine aborts the whole program (measured here);
+  // every handler of the signal so far is wxWidgets' own.
+  void* native = view_->GetNativeBackend();
+  const guint create = g_signal_lookup("create", G_OBJECT_TYPE(native));
+  while (const gulong handler =
+             g_signal_handler_find(native, G_SIGNAL_MATCH_ID, create, 0, nullptr, nullptr, nullptr))
+    g_signal_handler_disconnect(native, handler);
+  g_signal_connect(native, "create", G_CALLBACK(&BrowserView::HandleCreateSignal), this);
+  RestrictSiteDataFolders(native);
+  downloads_ = std::make_unique<WebDownloads>(native);
 }
 
 BrowserView::~BrowserView() {
   // The widget belongs to its parent window and may outlive this adapter.
   view_->Unbind(wxEVT_WEBVIEW_LOADED, &BrowserView::HandleLoaded, this);
+  view_->Unbind(wxEVT_WEBVIEW_NEWWINDOW, &BrowserView::HandleNewWindow, this);
   g_signal_handlers_disconnect_by_data(view_->GetNativeBackend(), this);
 }
 
@@ -80,6 +95,31 @@ void BrowserView::HandleLoaded(wxWebViewEvent& event) {
   const std::string address(event.GetURL().utf8_str());
   if (!navigated_ || address == "about:blank") return;
   if (navigateComplete_) navigateComplete_(address);
+}
+
+void BrowserView::HandleNewWindow(wxWebViewEvent& event) {
+  HandOn(std::string(event.GetURL().utf8_str()));
+}
+
+void BrowserView::HandOn(const std::string& address) {
+  // Only web addresses go on to the desktop's browser: a page must not be
+  // able to start other programs, or hand out local files, through it.
+  const bool web = address.rfind("http://", 0) == 0 || address.rfind("https://", 0) == 0;
+  if (web && newWindow_) newWindow_(address);
+}
+
+void* BrowserView::HandleCreateSignal(void*, void* navigationAction, void* self) {
+  // No window is opened here: the address goes on, and the page's
+  // window.open gets null, as when a browser blocks a pop-up.
+  WebKitURIRequest* request =
+      webkit_navigation_action_get_request(static_cast<WebKitNavigationAction*>(navigationAction));
+  const gchar* uri = request != nullptr ? webkit_uri_request_get_uri(request) : nullptr;
+  if (uri != nullptr) static_cast<BrowserView*>(self)->HandOn(uri);
+  return nullptr;
+}
+
+bool BrowserView::KeepCookiesIn(const std::string& folder) {
+  return zovaz::KeepCookiesIn(view_->GetNativeBackend(), folder);
 }
 
 int BrowserView::HandlePrintSignal(void*, void*, void* self) {

@@ -1,10 +1,14 @@
 // The embedded web view as the client uses it: go to an address, run a
-// script in the shown page, hear when a navigation has completed.
+// script in the shown page, hear when a navigation has completed; pages that
+// ask for a new window or send a download are handed on.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
+
+#include "platform/web_downloads.h"
 
 class wxWebView;
 class wxWindow;
@@ -50,14 +54,32 @@ class BrowserView {
   // own print dialog; return true to mark the request handled.
   void InterceptPrint(std::function<bool()> handler) { printHandler_ = std::move(handler); }
 
+  // The http(s) address a page wants shown in a new window (a link with a
+  // target of its own, window.open); the view itself never opens one, and
+  // without a handler such requests are dropped.
+  void OnNewWindow(std::function<void(const std::string& address)> handler) {
+    newWindow_ = std::move(handler);
+  }
+
+  // Keeps cookies between runs in `folder` (see KeepCookiesIn in web_data.h).
+  bool KeepCookiesIn(const std::string& folder);
+
+  // Where downloads are asked for and reported.
+  WebDownloads& Downloads() { return *downloads_; }
+
  private:
   void HandleLoaded(wxWebViewEvent& event);
+  void HandleNewWindow(wxWebViewEvent& event);
+  void HandOn(const std::string& address);
+  static void* HandleCreateSignal(void* webView, void* navigationAction, void* self);
   static int HandlePrintSignal(void* webView, void* printOperation, void* self);
 
   wxWebView* view_ = nullptr;
   bool navigated_ = false;
   std::function<void(const std::string&)> navigateComplete_;
   std::function<bool()> printHandler_;
+  std::function<void(const std::string&)> newWindow_;
+  std::unique_ptr<WebDownloads> downloads_;
 };
 
 // "file://" URL of an absolute local path.

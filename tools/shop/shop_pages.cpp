@@ -199,4 +199,39 @@ std::string NotFoundPage(const std::string& vendor) {
   return html;
 }
 
+std::string RememberPage(const std::string& vendor, const std::string& cameBack) {
+  const std::string v = EscapeHtml(vendor);
+  std::string content;
+  content += "<h1>Zapamatovaná volba</h1>\n";
+  content += "<p>Obchod si pamatuje vaši volbu: <strong id=\"remembered\">" + EscapeHtml(cameBack) +
+             "</strong></p>\n";
+  return Document(v, Language::kCzech, "Z-ovaz - volba", "", content);
+}
+
+std::string DocumentsPage(const std::string& vendor) {
+  const std::string v = EscapeHtml(vendor);
+  std::string content;
+  content += "<h1>Doklady</h1>\n";
+  content += "<p><a id=\"invoice\" href=\"" + v + "/invoice/2026-001.pdf\">";
+  content += "Faktura 2026-001 (PDF)</a></p>\n";
+  content += "<p><a id=\"vendor\" href=\"" + v + "/\" target=\"_blank\">Marlevo s.r.o.</a></p>\n";
+  content += "<p><button id=\"shop\" type=\"button\" onclick=\"window.open('" + v +
+             "/shop')\">Obchod Z-ovaz</button></p>\n";
+  return Document(v, Language::kCzech, "Z-ovaz - doklady", "", content);
+}
+
+std::string InvoicePdf() {
+  // Every byte is fixed, so a test can compare the saved file whole.
+  std::string pdf = "%PDF-1.4\n";
+  pdf += "1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n";
+  pdf += "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n";
+  pdf += "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] >> endobj\n";
+  // Enough body to arrive in more than one piece.
+  for (int line = 0; line < 2000; ++line) {
+    pdf += "% Faktura 2026-001, radek " + std::to_string(line) + "\n";
+  }
+  pdf += "trailer << /Root 1 0 R >>\n%%EOF\n";
+  return pdf;
+}
+
 }  // namespace zovaz::shop

@@ -40,4 +40,16 @@ std::string VendorHomePage(const std::string& vendor);
 // A plain error page without the shop layout (and without "main").
 std::string NotFoundPage(const std::string& vendor);
 
+// The remembered choice: shows in element "remembered" the cookie value the
+// browser sent back (raw text, escaped here; "" when none came back).
+std::string RememberPage(const std::string& vendor, const std::string& cameBack);
+
+// The customer's documents: the invoice download, a link that asks for a
+// new window (to the vendor home page) and a button that opens one with a
+// script (to the shop's front page).
+std::string DocumentsPage(const std::string& vendor);
+
+// The invoice the documents page offers, as the bytes of a small PDF.
+std::string InvoicePdf();
+
 }  // namespace zovaz::shop

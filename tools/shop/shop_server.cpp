@@ -79,6 +79,37 @@ void SendPage(httplib::Response& res, const std::string& html, int status = 200)
   res.set_content(html, "text/html; charset=utf-8");
 }
 
+constexpr const char* kChoiceCookie = "volba";
+
+// Only plain words are remembered, so the value needs no quoting anywhere.
+bool IsPlainWord(const std::string& text) {
+  if (text.empty() || text.size() > 64) return false;
+  for (char c : text) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_';
+    if (!plain) return false;
+  }
+  return true;
+}
+
+// The value of cookie `name` in a Cookie request header; "" when absent.
+std::string CookieValue(const std::string& header, const std::string& name) {
+  size_t start = 0;
+  while (start < header.size()) {
+    size_t end = header.find(';', start);
+    if (end == std::string::npos) end = header.size();
+    std::string pair = header.substr(start, end - start);
+    pair.erase(0, pair.find_first_not_of(' '));
+    if (pair.compare(0, name.size() + 1, name + "=") == 0) return pair.substr(name.size() + 1);
+    start = end + 1;
+  }
+  return "";
+}
+
+void SendAttachment(httplib::Response& res, const std::string& fileName) {
+  res.set_header("Content-Disposition", "attachment; filename=\"" + fileName + "\"");
+}
+
 }  // namespace
 
 struct ShopServer::State {
@@ -131,6 +162,50 @@ struct ShopServer::State {
         return SendPage(res, CustomerPage(vendor, language, s[2]));
       }
       return SendPage(res, LoginFailedPage(vendor, language, s[2]));
+    }
+    if (s.size() == 1 && s[0] == "remember") {
+      // A persistent cookie: the client must keep it across restarts.
+      const std::string choice = req.get_param_value("choice");
+      if (IsPlainWord(choice)) {
+        res.set_header("Set-Cookie", std::string(kChoiceCookie) + "=" + choice +
+                                         "; Max-Age=31536000; Path=/; HttpOnly; SameSite=Lax");
+      }
+      return SendPage(
+          res, RememberPage(vendor, CookieValue(req.get_header_value("Cookie"), kChoiceCookie)));
+    }
+    if (s.size() == 1 && s[0] == "documents") return SendPage(res, DocumentsPage(vendor));
+    if (s.size() == 2 && s[0] == "invoice" && s[1] == "2026-001.pdf") {
+      SendAttachment(res, s[1]);
+      res.set_content(InvoicePdf(), "application/pdf");
+      return;
+    }
+    if (s.size() == 2 && s[0] == "invoice" && s[1] == "interrupted.pdf") {
+      // Promises the whole invoice, sends half and drops the connection, as
+      // a server that fails mid-download does.
+      SendAttachment(res, s[1]);
+      const std::string pdf = InvoicePdf();
+      res.set_content_provider(pdf.size(), "application/pdf",
+                               [pdf](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset > 0) return false;
+                                 sink.write(pdf.data(), pdf.size() / 2);
+                                 return true;
+                               });
+      return;
+    }
+    if (s.size() == 2 && s[0] == "invoice" && s[1] == "slow.pdf") {
+      // Pauses halfway, long enough for a client to give up meanwhile.
+      SendAttachment(res, s[1]);
+      const std::string pdf = InvoicePdf();
+      res.set_content_provider(pdf.size(), "application/pdf",
+                               [pdf](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset > 0)
+                                   std::this_thread::sleep_for(std::chrono::seconds(2));
+                                 const size_t half = pdf.size() / 2;
+                                 const size_t size = offset == 0 ? half : pdf.size() - offset;
+                                 sink.write(pdf.data() + offset, size);
+                                 return true;
+                               });
+      return;
     }
     SendPage(res, NotFoundPage(vendor), 404);
   }

@@ -1,0 +1,28 @@
+// What the web view keeps between runs: the shop's cookies in an owner-only
+// folder under the data folder, and the engine's own site data owner-only.
+#pragma once
+
+#include <string>
+
+namespace zovaz {
+
+// The folder for the web view's cookies inside the data folder.
+std::string WebDataFolder(const std::string& dataDir);
+
+// The cookie database inside that folder.
+std::string CookieStorePath(const std::string& webDataFolder);
+
+// Makes the engine that shows `nativeView` (a WebKitWebView) read and write
+// its cookies in `folder`, accepting first-party cookies only. The folder is
+// created 0700 (its parent must exist) and the database 0600. The setting
+// holds for every web view of the process, as they share one engine.
+// False when the folder or the database cannot be made private: the cookies
+// then last for this run only.
+bool KeepCookiesIn(void* nativeView, const std::string& folder);
+
+// The engine puts local storage, databases and its cache in folders of its
+// own named after the program; makes them readable by the owner only,
+// creating them when missing. Call before the first page loads.
+void RestrictSiteDataFolders(void* nativeView);
+
+}  // namespace zovaz

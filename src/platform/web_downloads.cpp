@@ -1,0 +1,156 @@
+#include "platform/web_downloads.h"
+
+#include <fcntl.h>
+#include <glib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <webkit2/webkit2.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace zovaz {
+
+namespace {
+
+constexpr const char* kTransferKey = "zovaz-transfer";
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new, empty file beside `target` that no one else is writing, for the
+// download to fill; "" when the folder takes no new file.
+std::string ReserveTemporaryFile(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string name = target.substr(target.rfind('/') + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%08x", g_random_int());
+    const std::string temp = folder + "/." + name + "." + suffix + ".part";
+    // Created with the default mode, as any file the user saves is.
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      close(fd);
+      return temp;
+    }
+    if (errno != EEXIST) return "";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string DefaultDownloadFolder() {
+  const char* fromEnvironment = std::getenv("XDG_DOWNLOAD_DIR");
+  if (fromEnvironment != nullptr && fromEnvironment[0] == '/') return fromEnvironment;
+  const gchar* desktop = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
+  if (desktop != nullptr && desktop[0] == '/') return desktop;
+  return std::string(g_get_home_dir()) + "/Downloads";
+}
+
+std::string SafeDownloadName(const std::string& suggested) {
+  std::string name = suggested.substr(suggested.find_last_of("/\\") + 1);
+  if (name.empty() || name == "." || name == "..") return "download";
+  return name;
+}
+
+struct WebDownloads::Transfer {
+  WebDownloads* owner;  // null once the owner is gone
+  DownloadOutcome outcome;
+  std::string temp;
+  bool failed = false;
+};
+
+WebDownloads::WebDownloads(void* nativeView)
+    : view_(nativeView), context_(webkit_web_view_get_context(WEBKIT_WEB_VIEW(nativeView))) {
+  g_signal_connect(context_, "download-started", G_CALLBACK(&WebDownloads::HandleStarted), this);
+}
+
+WebDownloads::~WebDownloads() {
+  g_signal_handlers_disconnect_by_data(context_, this);
+  for (void* download : running_) {
+    if (auto* transfer =
+            static_cast<Transfer*>(g_object_get_data(G_OBJECT(download), kTransferKey)))
+      transfer->owner = nullptr;
+    webkit_download_cancel(WEBKIT_DOWNLOAD(download));
+    g_object_unref(download);
+  }
+}
+
+void WebDownloads::HandleStarted(void*, void* download, void* self) {
+  auto* owner = static_cast<WebDownloads*>(self);
+  // The engine is shared by every web view of the process.
+  if (webkit_download_get_web_view(WEBKIT_DOWNLOAD(download)) != owner->view_) return;
+  auto* transfer = new Transfer{owner, {}, {}};
+  WebKitURIRequest* request = webkit_download_get_request(WEBKIT_DOWNLOAD(download));
+  if (const gchar* uri = request != nullptr ? webkit_uri_request_get_uri(request) : nullptr)
+    transfer->outcome.address = uri;
+  g_object_set_data_full(G_OBJECT(download), kTransferKey, transfer,
+                         [](gpointer data) { delete static_cast<Transfer*>(data); });
+  g_signal_connect(download, "decide-destination",
+                   G_CALLBACK(&WebDownloads::HandleDecideDestination), transfer);
+  g_signal_connect(download, "failed", G_CALLBACK(&WebDownloads::HandleFailed), transfer);
+  g_signal_connect(download, "finished", G_CALLBACK(&WebDownloads::HandleFinished), transfer);
+  owner->running_.insert(g_object_ref(download));
+}
+
+int WebDownloads::HandleDecideDestination(void* download, const char* suggested, void* data) {
+  auto* transfer = static_cast<Transfer*>(data);
+  // The question may run a modal loop in which the window closes.
+  g_object_ref(download);
+  if (transfer->owner == nullptr ||
+      !transfer->owner->Begin(*transfer, suggested ? suggested : "")) {
+    webkit_download_cancel(WEBKIT_DOWNLOAD(download));
+  } else {
+    gchar* uri = g_filename_to_uri(transfer->temp.c_str(), nullptr, nullptr);
+    // The reserved temporary file exists already and is ours to replace.
+    webkit_download_set_allow_overwrite(WEBKIT_DOWNLOAD(download), TRUE);
+    webkit_download_set_destination(WEBKIT_DOWNLOAD(download), uri);
+    g_free(uri);
+  }
+  g_object_unref(download);
+  return TRUE;
+}
+
+bool WebDownloads::Begin(Transfer& transfer, const std::string& suggested) {
+  if (!chooser_) return false;
+  // Copied: the owner may be gone when the question returns.
+  const Chooser chooser = chooser_;
+  const std::string path = chooser(SafeDownloadName(suggested), DefaultDownloadFolder());
+  if (transfer.owner == nullptr || path.empty() || path.front() != '/') return false;
+  transfer.outcome.path = path;
+  transfer.temp = ReserveTemporaryFile(path);
+  return !transfer.temp.empty();
+}
+
+void WebDownloads::HandleFailed(void*, void*, void* data) {
+  static_cast<Transfer*>(data)->failed = true;
+}
+
+void WebDownloads::HandleFinished(void* download, void* data) {
+  auto* transfer = static_cast<Transfer*>(data);
+  const std::string& target = transfer->outcome.path;
+  if (!transfer->failed && !transfer->temp.empty()) {
+    // A file saved over keeps its permissions, as a file edited in place would.
+    struct stat existing {};
+    if (stat(target.c_str(), &existing) == 0)
+      chmod(transfer->temp.c_str(), existing.st_mode & 07777);
+    transfer->outcome.saved = rename(transfer->temp.c_str(), target.c_str()) == 0;
+  }
+  if (!transfer->outcome.saved && !transfer->temp.empty()) unlink(transfer->temp.c_str());
+  transfer->temp.clear();
+  if (transfer->owner != nullptr) transfer->owner->End(download, transfer->outcome);
+}
+
+void WebDownloads::End(void* download, DownloadOutcome outcome) {
+  // The signal being emitted holds a reference of its own, so the transfer
+  // the outcome was copied from lives until the emission is over.
+  if (running_.erase(download) > 0) g_object_unref(download);
+  if (finished_) finished_(outcome);
+}
+
+}  // namespace zovaz

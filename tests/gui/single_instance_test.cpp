@@ -1,0 +1,183 @@
+// The built client as the user starts it: separate processes on temporary
+// data folders, with a vendor site that refuses connections at once.
+#include "platform/single_instance.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <wx/frame.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/data_folder.h"
+#include "core/text_file.h"
+#include "gui_support.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace zovaz::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string RefusingSiteUrl() {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(listener, reinterpret_cast<sockaddr*>(&address), length);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  close(listener);
+  return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+}
+
+// A data folder the client starts from without the first-run message.
+void PrepareDataFolder(const std::string& localAppData, const std::string& siteUrl) {
+  const std::string dataDir = DataDirOf(localAppData);
+  RunSetup(ExeDirOf(ZOVAZ_EXECUTABLE), dataDir);
+  WriteFile(ConfigPath(dataDir), JoinTextLines({siteUrl, "", "", "0"}));
+}
+
+class ClientProcess {
+ public:
+  ClientProcess(const std::string& localAppData, const std::string& siteUrl)
+      : log_(localAppData + "/client-" + std::to_string(++started_) + ".log") {
+    std::vector<std::string> variables;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+      const std::string entry = *variable;
+      if (entry.rfind("XDG_DATA_HOME=", 0) != 0 && entry.rfind("ZOVAZ_VENDOR_SITE_URL=", 0) != 0)
+        variables.push_back(entry);
+    }
+    variables.push_back("XDG_DATA_HOME=" + localAppData);
+    variables.push_back("ZOVAZ_VENDOR_SITE_URL=" + siteUrl);
+    std::vector<char*> envp;
+    for (std::string& entry : variables) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string program = ZOVAZ_EXECUTABLE;
+    char* argv[] = {program.data(), nullptr};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+
+  ~ClientProcess() { Kill(); }
+
+  bool Running() {
+    Reap(WNOHANG);
+    return pid_ > 0;
+  }
+
+  // Its exit status once it ended; -1 when it was still running after
+  // `timeoutMs`. The test's own loop runs meanwhile.
+  int WaitForExit(int timeoutMs) {
+    PumpUntil([this] { return !Running(); }, timeoutMs);
+    return pid_ > 0 ? -1 : status_;
+  }
+
+  void Kill() {
+    if (!Running()) return;
+    kill(pid_, SIGKILL);
+    Reap(0);
+  }
+
+  std::string Log() const { return "client output:\n" + ReadFile(log_); }
+
+ private:
+  void Reap(int options) {
+    int status = 0;
+    if (pid_ <= 0 || waitpid(pid_, &status, options) != pid_) return;
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    pid_ = -1;
+  }
+
+  static inline int started_ = 0;
+  std::string log_;
+  pid_t pid_ = -1;
+  int status_ = -1;
+};
+
+// True once some client holds the folder and answers. The probe lets go at
+// once when it finds the folder free, so that a client still starting can
+// take it over.
+bool WaitUntilAnswering(const std::string& localAppData, int timeoutMs) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Clock::now() < deadline) {
+    {
+      SingleInstance probe(DataDirOf(localAppData));
+      if (probe.AlreadyRunning() && probe.AskRunningToRaise()) return true;
+    }
+    PumpFor(100);
+  }
+  return false;
+}
+
+TEST(SingleInstanceProcess, SecondStartRaisesTheRunningWindowAndEndsAtOnce) {
+  TempDir appData;
+  const std::string dataDir = DataDirOf(appData.path());
+  SingleInstance running(dataDir);
+  ASSERT_FALSE(running.AlreadyRunning());
+  // Hidden, as a window that the user has put away.
+  auto* window = new wxFrame(nullptr, wxID_ANY, "running");
+  int raised = 0;
+  ASSERT_TRUE(running.ListenForRaise([&] {
+    ++raised;
+    BringToFront(*window);
+  }));
+
+  ClientProcess second(appData.path(), RefusingSiteUrl());
+  const auto start = Clock::now();
+  EXPECT_EQ(second.WaitForExit(10000), 0) << second.Log();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(raised, 1);
+  EXPECT_TRUE(window->IsShown());
+  // Not even the first-run setup touched the folder that is in use.
+  EXPECT_FALSE(fs::exists(dataDir));
+  window->Destroy();
+  PumpFor(50);
+}
+
+TEST(SingleInstanceProcess, RealClientsKeepToOnePerDataFolderAndOutliveAKilledOne) {
+  const std::string site = RefusingSiteUrl();
+  TempDir shared;
+  TempDir other;
+  PrepareDataFolder(shared.path(), site);
+  PrepareDataFolder(other.path(), site);
+
+  ClientProcess first(shared.path(), site);
+  ASSERT_TRUE(WaitUntilAnswering(shared.path(), 60000)) << first.Log();
+  ASSERT_TRUE(first.Running());
+
+  ClientProcess second(shared.path(), site);
+  EXPECT_EQ(second.WaitForExit(10000), 0) << second.Log();
+  EXPECT_TRUE(first.Running());
+
+  ClientProcess elsewhere(other.path(), site);
+  EXPECT_TRUE(WaitUntilAnswering(other.path(), 60000)) << elsewhere.Log();
+  EXPECT_TRUE(elsewhere.Running());
+
+  // A crash leaves the lock file behind; the next start must run anyway.
+  first.Kill();
+  ASSERT_TRUE(fs::exists(InstanceLockPath(DataDirOf(shared.path()))));
+  ClientProcess next(shared.path(), site);
+  EXPECT_TRUE(WaitUntilAnswering(shared.path(), 60000)) << next.Log();
+  EXPECT_TRUE(next.Running()) << next.Log();
+}
+
+}  // namespace
+}  // namespace zovaz::testing

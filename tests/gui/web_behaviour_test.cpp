@@ -1,0 +1,326 @@
+// What users expect of the shop window beyond showing pages: cookies that
+// outlive a restart, new windows handed to their browser, downloads saved
+// whole where they chose.
+#include <sys/stat.h>
+#include <webkit2/webkit2.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <set>
+
+#include "gui_support.h"
+#include "platform/web_data.h"
+#include "platform/web_downloads.h"
+#include "shop_pages.h"
+
+namespace fs = std::filesystem;
+using zovaz::DownloadOutcome;
+using zovaz::testing::ClientTest;
+using zovaz::testing::PumpUntil;
+using zovaz::testing::ReadFile;
+using zovaz::testing::TempDir;
+using zovaz::testing::WriteFile;
+
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
+}
+
+std::set<std::string> NamesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
+class WebBehaviourTest : public ClientTest {
+ protected:
+  void StartOn(const std::string& path) {
+    StartClient();
+    ASSERT_TRUE(WaitForNavigation(0));
+    ShowShopPage(path);
+  }
+  void ShowShopPage(const std::string& path) {
+    const int before = navigations();
+    form->WebBrowser_V11->Navigate(shop.BaseUrl() + path);
+    ASSERT_TRUE(WaitForNavigation(before));
+  }
+  std::string Remembered() {
+    return EvalInPage("document.getElementById('remembered').textContent");
+  }
+};
+
+// --- cookies ---------------------------------------------------------------
+
+class WebBehaviourCookies : public WebBehaviourTest {
+ protected:
+  std::string Store() { return zovaz::CookieStorePath(zovaz::WebDataFolder(DataDir())); }
+
+  // The engine outlives the window in this process and would still hold
+  // the cookie in memory; a restart has only what reached the disk.
+  void ForgetCookiesInMemory() {
+    WebKitCookieManager* cookies = webkit_website_data_manager_get_cookie_manager(
+        webkit_web_context_get_website_data_manager(webkit_web_context_get_default()));
+    webkit_cookie_manager_set_persistent_storage(cookies,
+                                                 (scratch_.path() + "/other.sqlite").c_str(),
+                                                 WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+    zovaz::testing::PumpFor(100);
+  }
+
+  TempDir scratch_;
+};
+
+TEST_F(WebBehaviourCookies, ShopCookieComesBackAfterARestart) {
+  PrepareDataFolder("", "", "0");
+  StartOn("/remember?choice=modra");
+  EXPECT_EQ(Remembered(), "");  // first visit: nothing to send back yet
+  CloseClient();
+
+  // On disk, owner-only, before the next window exists.
+  ASSERT_TRUE(fs::exists(Store()));
+  EXPECT_EQ(ModeOf(zovaz::WebDataFolder(DataDir())), 0700u);
+  EXPECT_EQ(ModeOf(Store()), 0600u);
+  EXPECT_NE(ReadFile(Store()).find("modra"), std::string::npos);
+
+  ForgetCookiesInMemory();
+  StartOn("/remember");
+  EXPECT_EQ(Remembered(), "modra");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(WebBehaviourCookies, OpenStoreLeftByAnotherProgramIsNarrowedToTheOwner) {
+  PrepareDataFolder("", "", "0");
+  const std::string folder = zovaz::WebDataFolder(DataDir());
+  fs::create_directory(folder);
+  chmod(folder.c_str(), 0755);
+  WriteFile(Store(), "");
+  chmod(Store().c_str(), 0644);
+  StartOn("/remember?choice=zelena");
+  EXPECT_EQ(ModeOf(folder), 0700u);
+  EXPECT_EQ(ModeOf(Store()), 0600u);
+}
+
+TEST_F(WebBehaviourCookies, UnusableStoreStillLetsTheShopWork) {
+  PrepareDataFolder("", "", "0");
+  ForgetCookiesInMemory();  // nothing left over from an earlier window
+  // A file where the folder belongs: cookies last for this run only.
+  WriteFile(zovaz::WebDataFolder(DataDir()), "not a folder");
+  StartOn("/remember?choice=cervena");
+  ShowShopPage("/remember");
+  EXPECT_EQ(Remembered(), "cervena");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(WebBehaviourCookies, EnginesOwnSiteDataIsOwnerOnly) {
+  PrepareDataFolder("", "", "0");
+  StartOn("/remember?choice=modra");
+  EvalInPage("localStorage.setItem('kosik', '3'); 'ok'");
+  // The engine names these folders after the program.
+  const std::string name = g_get_prgname();
+  EXPECT_EQ(ModeOf(std::string(g_get_user_data_dir()) + "/" + name), 0700u);
+  EXPECT_EQ(ModeOf(std::string(g_get_user_cache_dir()) + "/" + name), 0700u);
+}
+
+// --- new windows -----------------------------------------------------------
+
+class WebBehaviourNewWindows : public WebBehaviourTest {
+ protected:
+  void SetUp() override {
+    WebBehaviourTest::SetUp();
+    PrepareDataFolder("", "", "0");
+    StartOn("/documents");
+    form->WebBrowser_V11->OnNewWindow(
+        [this](const std::string& address) { opened.push_back(address); });
+  }
+  bool WaitForOpened(size_t count) {
+    return PumpUntil([&] { return opened.size() >= count; }, 5000);
+  }
+  std::vector<std::string> opened;
+};
+
+TEST_F(WebBehaviourNewWindows, LinkWithBlankTargetGoesToTheBrowserAndTheWindowStays) {
+  const int before = navigations();
+  EvalInPage("document.querySelector('a[target=_blank]').click()");
+  ASSERT_TRUE(WaitForOpened(1));
+  EXPECT_EQ(opened[0], shop.BaseUrl() + "/");
+  zovaz::testing::PumpFor(300);
+  EXPECT_EQ(opened.size(), 1u);
+  EXPECT_EQ(navigations(), before);
+  EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+}
+
+TEST_F(WebBehaviourNewWindows, WindowOpenGoesToTheBrowserWithTheExactAddress) {
+  EvalInPage("document.getElementById('shop').click()");
+  ASSERT_TRUE(WaitForOpened(1));
+  EXPECT_EQ(opened[0], shop.BaseUrl() + "/shop");
+
+  const std::string address = shop.BaseUrl() + "/shop?q=pap%C3%ADr%20A4&strana=2#nabidka";
+  EvalInPage("window.open('" + address + "'); 'ok'");
+  ASSERT_TRUE(WaitForOpened(2));
+  EXPECT_EQ(opened[1], address);
+  EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+}
+
+TEST_F(WebBehaviourNewWindows, NonWebAddressesAreNotHandedOn) {
+  EvalInPage("window.open('mailto:obchod@example.invalid'); 'ok'");
+  EvalInPage("window.open('" + shop.BaseUrl() + "/shop'); 'ok'");
+  ASSERT_TRUE(WaitForOpened(1));
+  zovaz::testing::PumpFor(300);
+  EXPECT_EQ(opened, std::vector<std::string>{shop.BaseUrl() + "/shop"});
+}
+
+// --- downloads -------------------------------------------------------------
+
+class WebBehaviourDownloads : public WebBehaviourTest {
+ protected:
+  void SetUp() override {
+    WebBehaviourTest::SetUp();
+    const char* previous = std::getenv("XDG_DOWNLOAD_DIR");
+    if (previous != nullptr) previousDownloadDir_ = previous;
+    setenv("XDG_DOWNLOAD_DIR", downloads_.path().c_str(), 1);
+    PrepareDataFolder("", "", "0");
+    StartOn("/documents");
+    form->WebBrowser_V11->Downloads().OnFinished(
+        [this](const DownloadOutcome& outcome) { outcome_ = outcome; });
+  }
+  void TearDown() override {
+    WebBehaviourTest::TearDown();
+    if (previousDownloadDir_) {
+      setenv("XDG_DOWNLOAD_DIR", previousDownloadDir_->c_str(), 1);
+    } else {
+      unsetenv("XDG_DOWNLOAD_DIR");
+    }
+  }
+  // The user's answer to "where to save"; records what they were offered.
+  void Answer(const std::string& path) {
+    form->WebBrowser_V11->Downloads().SetChooser(
+        [this, path](const std::string& name, const std::string& folder) {
+          offeredName_ = name;
+          offeredFolder_ = folder;
+          return path;
+        });
+  }
+  bool Download(const std::string& linkScript) {
+    EvalInPage(linkScript);
+    return PumpUntil([&] { return outcome_.has_value(); });
+  }
+  std::string Folder() const { return downloads_.path(); }
+
+  std::optional<DownloadOutcome> outcome_;
+  std::string offeredName_;
+  std::string offeredFolder_;
+
+ private:
+  TempDir downloads_;
+  std::optional<std::string> previousDownloadDir_;
+};
+
+TEST_F(WebBehaviourDownloads, InvoiceIsSavedWholeWhereTheUserChose) {
+  const std::string chosen = Folder() + "/faktura leden.pdf";
+  Answer(chosen);
+  ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
+  EXPECT_EQ(offeredName_, "2026-001.pdf");
+  EXPECT_EQ(offeredFolder_, Folder());
+  EXPECT_TRUE(outcome_->saved);
+  EXPECT_EQ(outcome_->path, chosen);
+  EXPECT_EQ(outcome_->address, shop.BaseUrl() + "/invoice/2026-001.pdf");
+  EXPECT_TRUE(ReadFile(chosen) == zovaz::shop::InvoicePdf()) << ReadFile(chosen).size();
+  // A new file gets the mode any saved file gets, not a private one.
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(ModeOf(chosen), 0666u & ~mask);
+  // Nothing of the temporary file is left beside it.
+  EXPECT_EQ(NamesIn(Folder()), std::set<std::string>{"faktura leden.pdf"});
+  EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(WebBehaviourDownloads, SavingOverAFileReplacesItWholeAndKeepsItsPermissions) {
+  const std::string chosen = Folder() + "/2026-001.pdf";
+  WriteFile(chosen, "older invoice");
+  chmod(chosen.c_str(), 0640);
+  Answer(chosen);
+  ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
+  EXPECT_TRUE(outcome_->saved);
+  EXPECT_TRUE(ReadFile(chosen) == zovaz::shop::InvoicePdf());
+  EXPECT_EQ(ModeOf(chosen), 0640u);
+  EXPECT_EQ(NamesIn(Folder()), std::set<std::string>{"2026-001.pdf"});
+}
+
+TEST_F(WebBehaviourDownloads, CancelledDownloadLeavesNothing) {
+  Answer("");
+  ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
+  EXPECT_FALSE(outcome_->saved);
+  EXPECT_EQ(outcome_->path, "");
+  EXPECT_TRUE(NamesIn(Folder()).empty());
+  EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(WebBehaviourDownloads, BrokenOffDownloadLeavesTheExistingFileUntouched) {
+  const std::string chosen = Folder() + "/interrupted.pdf";
+  WriteFile(chosen, "the invoice saved last month");
+  Answer(chosen);
+  ASSERT_TRUE(Download("location.href = '/invoice/interrupted.pdf'"));
+  EXPECT_EQ(offeredName_, "interrupted.pdf");
+  EXPECT_FALSE(outcome_->saved);
+  EXPECT_EQ(ReadFile(chosen), "the invoice saved last month");
+  EXPECT_EQ(NamesIn(Folder()), std::set<std::string>{"interrupted.pdf"});
+  // Nothing scary: the shop page stays and no box appears.
+  EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(WebBehaviourDownloads, ClosingTheWindowMidDownloadLeavesNothing) {
+  Answer(Folder() + "/slow.pdf");
+  EvalInPage("location.href = '/invoice/slow.pdf'");
+  // The temporary file appears once the user has answered.
+  ASSERT_TRUE(PumpUntil([&] { return !NamesIn(Folder()).empty(); }, 5000));
+  CloseClient();
+  EXPECT_TRUE(PumpUntil([&] { return NamesIn(Folder()).empty(); }, 5000))
+      << *NamesIn(Folder()).begin();
+  EXPECT_FALSE(outcome_.has_value());  // the window that asked is gone
+}
+
+TEST_F(WebBehaviourDownloads, FolderGoneBeforeSavingEndsTheDownloadQuietly) {
+  // Removed between the dialog and the first byte.
+  Answer(Folder() + "/removed/2026-001.pdf");
+  ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
+  EXPECT_FALSE(outcome_->saved);
+  EXPECT_TRUE(NamesIn(Folder()).empty());
+  EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+// --- names and folders offered ----------------------------------------------
+
+TEST(WebBehaviourDownloadNames, SuggestedNameCannotLeaveTheChosenFolder) {
+  EXPECT_EQ(zovaz::SafeDownloadName("2026-001.pdf"), "2026-001.pdf");
+  EXPECT_EQ(zovaz::SafeDownloadName("faktura leden.pdf"), "faktura leden.pdf");
+  EXPECT_EQ(zovaz::SafeDownloadName("../../.bashrc"), ".bashrc");
+  EXPECT_EQ(zovaz::SafeDownloadName("/etc/passwd"), "passwd");
+  EXPECT_EQ(zovaz::SafeDownloadName("C:\\faktury\\2026-001.pdf"), "2026-001.pdf");
+  EXPECT_EQ(zovaz::SafeDownloadName(""), "download");
+  EXPECT_EQ(zovaz::SafeDownloadName(".."), "download");
+  EXPECT_EQ(zovaz::SafeDownloadName("faktury/"), "download");
+}
+
+TEST(WebBehaviourDownloadNames, DefaultFolderFollowsTheDesktopSettings) {
+  const char* previous = std::getenv("XDG_DOWNLOAD_DIR");
+  const std::optional<std::string> saved =
+      previous ? std::optional<std::string>(previous) : std::nullopt;
+  setenv("XDG_DOWNLOAD_DIR", "/srv/stazene", 1);
+  EXPECT_EQ(zovaz::DefaultDownloadFolder(), "/srv/stazene");
+  // A relative value is no folder to start in.
+  setenv("XDG_DOWNLOAD_DIR", "Stažené", 1);
+  // This test home has no user-dirs.dirs.
+  const std::string fallback = std::string(std::getenv("HOME")) + "/Downloads";
+  EXPECT_EQ(zovaz::DefaultDownloadFolder(), fallback);
+  unsetenv("XDG_DOWNLOAD_DIR");
+  EXPECT_EQ(zovaz::DefaultDownloadFolder(), fallback);
+  if (saved) setenv("XDG_DOWNLOAD_DIR", saved->c_str(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+#include "platform/single_instance.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include "core/data_folder.h"
+#include "unit/unit_support.h"
+
+using namespace zovaz;
+using zovaz::unit::Exists;
+using zovaz::unit::ModeOf;
+using zovaz::unit::TempDir;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+void RunLoopOnce() {
+  while (g_main_context_iteration(nullptr, FALSE)) {
+  }
+}
+
+// The asker runs on another thread, as a second process would, while this
+// thread runs the main loop that the holder answers from.
+template <typename Ask>
+auto WhileLoopRuns(Ask ask) {
+  auto result = std::async(std::launch::async, ask);
+  while (result.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) RunLoopOnce();
+  return result.get();
+}
+
+long long MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST(SingleInstanceLock, OneHolderPerDataFolderWhicheverPathLeadsThere) {
+  TempDir home;
+  const std::string dataDir = DataDirOf(home / "share");
+  SingleInstance first(dataDir);
+  EXPECT_FALSE(first.AlreadyRunning());
+  EXPECT_TRUE(SingleInstance(dataDir).AlreadyRunning());
+
+  // The same folder under another name must not slip past the lock.
+  fs::create_directory_symlink(home / "share", home / "link");
+  EXPECT_TRUE(SingleInstance(DataDirOf(home / "link")).AlreadyRunning());
+  EXPECT_TRUE(SingleInstance(DataDirOf(home / "share/../share")).AlreadyRunning());
+
+  // Another user's or another XDG_DATA_HOME's folder is free.
+  SingleInstance other(DataDirOf(home / "other"));
+  EXPECT_FALSE(other.AlreadyRunning());
+}
+
+TEST(SingleInstanceLock, FirstRunLocksBeforeTheDataFolderExists) {
+  TempDir home;
+  const std::string localAppData = home / "fresh/.local/share";
+  const std::string dataDir = DataDirOf(localAppData);
+  SingleInstance first(dataDir);
+  EXPECT_FALSE(first.AlreadyRunning());
+  EXPECT_TRUE(SingleInstance(dataDir).AlreadyRunning());
+  EXPECT_EQ(ModeOf(home / "fresh/.local"), 0700u);
+  EXPECT_EQ(ModeOf(localAppData), 0700u);
+  EXPECT_EQ(ModeOf(InstanceLockPath(dataDir)), 0600u);
+  // The folder itself is left to the setup, which must still run.
+  EXPECT_FALSE(Exists(dataDir));
+  EXPECT_TRUE(SetupNeeded(dataDir));
+}
+
+TEST(SingleInstanceLock, EndedHolderLeavesItsFileButNotItsLock) {
+  TempDir home;
+  const std::string dataDir = DataDirOf(home.path());
+  auto first = std::make_unique<SingleInstance>(dataDir);
+  SingleInstance waiting(dataDir);
+  ASSERT_TRUE(waiting.AlreadyRunning());
+  first.reset();
+  EXPECT_TRUE(Exists(InstanceLockPath(dataDir)));
+  EXPECT_FALSE(waiting.AlreadyRunning());  // and holds it from now on
+  EXPECT_TRUE(SingleInstance(dataDir).AlreadyRunning());
+}
+
+TEST(SingleInstanceLock, KilledHolderBlocksNeitherTheLockNorTheAddress) {
+  TempDir home;
+  const std::string dataDir = DataDirOf(home.path());
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    SingleInstance holder(dataDir);
+    const bool listening = !holder.AlreadyRunning() && holder.ListenForRaise([] {});
+    const char state = listening ? 'y' : 'n';
+    if (write(ready[1], &state, 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  close(ready[1]);
+  pollfd readable{ready[0], POLLIN, 0};
+  char state = 0;
+  const bool started = poll(&readable, 1, 5000) == 1 && read(ready[0], &state, 1) == 1;
+  close(ready[0]);
+
+  SingleInstance next(dataDir);
+  const bool blockedWhileAlive = next.AlreadyRunning();
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  ASSERT_TRUE(started);
+  ASSERT_EQ(state, 'y');
+  EXPECT_TRUE(blockedWhileAlive);
+
+  EXPECT_FALSE(next.AlreadyRunning());
+  int raised = 0;
+  EXPECT_TRUE(next.ListenForRaise([&] { ++raised; }));
+  SingleInstance asker(dataDir);
+  EXPECT_TRUE(WhileLoopRuns([&] { return asker.AskRunningToRaise(); }));
+  EXPECT_EQ(raised, 1);
+}
+
+TEST(SingleInstanceRaise, SecondStartReachesTheHolderAndMustEnd) {
+  TempDir home;
+  const std::string dataDir = DataDirOf(home.path());
+  SingleInstance first(dataDir);
+  int raised = 0;
+  ASSERT_TRUE(first.ListenForRaise([&] { ++raised; }));
+
+  SingleInstance second(dataDir);
+  EXPECT_TRUE(WhileLoopRuns([&] { return second.AskRunningToRaise(); }));
+  EXPECT_EQ(raised, 1);
+  EXPECT_TRUE(WhileLoopRuns([&] { return second.HandOverToRunning(); }));
+  EXPECT_EQ(raised, 2);
+  // Only the holder answers.
+  EXPECT_FALSE(second.ListenForRaise([] {}));
+}
+
+TEST(SingleInstanceRaise, BusyHolderIsWaitedForBrieflyAndRaisedOnceFree) {
+  TempDir home;
+  const std::string dataDir = DataDirOf(home.path());
+  SingleInstance first(dataDir);
+  int raised = 0;
+  ASSERT_TRUE(first.ListenForRaise([&] { ++raised; }));
+
+  // Nothing runs the loop, as while the holder's start-up sequence blocks.
+  SingleInstance second(dataDir);
+  const auto start = Clock::now();
+  EXPECT_TRUE(second.HandOverToRunning(300));
+  EXPECT_GE(MillisecondsSince(start), 250);
+  EXPECT_LT(MillisecondsSince(start), 2000);
+  EXPECT_EQ(raised, 0);
+
+  const auto deadline = Clock::now() + std::chrono::seconds(2);
+  while (raised == 0 && Clock::now() < deadline) RunLoopOnce();
+  EXPECT_EQ(raised, 1);
+}
+
+TEST(SingleInstanceRaise, HolderThatNeverListensStillEndsTheSecondStart) {
+  TempDir home;
+  const std::string dataDir = DataDirOf(home.path());
+  SingleInstance first(dataDir);
+  SingleInstance second(dataDir);
+  const auto start = Clock::now();
+  EXPECT_FALSE(second.AskRunningToRaise(300));
+  EXPECT_TRUE(second.HandOverToRunning(300));
+  EXPECT_LT(MillisecondsSince(start), 2000);
+}
+
+TEST(SingleInstanceRaise, HolderOnItsWayOutHandsTheFolderOver) {
+  TempDir home;
+  const std::string dataDir = DataDirOf(home.path());
+  auto first = std::make_unique<SingleInstance>(dataDir);
+  SingleInstance second(dataDir);
+  ASSERT_TRUE(second.AlreadyRunning());
+  std::thread ending([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    first.reset();
+  });
+  const auto start = Clock::now();
+  const bool mustEnd = second.HandOverToRunning(5000);
+  const auto waited = MillisecondsSince(start);
+  ending.join();
+  EXPECT_FALSE(mustEnd);
+  EXPECT_LT(waited, 2000);
+  EXPECT_TRUE(SingleInstance(dataDir).AlreadyRunning());
+}
