@@ -17,15 +17,9 @@
 #include "platform/app_icon.h"
 #include "platform/default_browser.h"
 #include "platform/web_data.h"
+#include "wx_text.h"
 
 using namespace zovaz;
-
-namespace {
-
-wxString Wx(const std::string& utf8) { return wxString::FromUTF8(utf8); }
-std::string Utf8(const wxString& text) { return std::string(text.utf8_str()); }
-
-}  // namespace
 
 TForm1::TForm1(TForm1Environment environment)
     : wxFrame(nullptr, wxID_ANY, Wx(kApplicationTitle), wxDefaultPosition, wxDefaultSize,

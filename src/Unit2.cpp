@@ -17,13 +17,12 @@
 #include "Unit1.h"
 #include "core/app_config.h"
 #include "crypto/password_digest.h"
-#include "platform/password_box.h"
 #include "exception_report.h"
+#include "platform/password_box.h"
+#include "wx_text.h"
 
 namespace {
 
-wxString Wx(const std::string& utf8) { return wxString::FromUTF8(utf8); }
-std::string Utf8(const wxString& text) { return std::string(text.utf8_str()); }
 
 struct Rect {
   int left, top, width, height;

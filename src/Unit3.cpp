@@ -16,13 +16,12 @@
 #include "Unit1.h"
 #include "core/memory_text.h"
 #include "platform/memory_status.h"
+#include "wx_text.h"
 
 using namespace zovaz;
 
 namespace {
 
-wxString Wx(const std::string& utf8) { return wxString::FromUTF8(utf8); }
-std::string Utf8(const wxString& text) { return std::string(text.utf8_str()); }
 
 // The dialog as designed for an 8-point system font, in pixels.
 constexpr int kClientWidth = 322;

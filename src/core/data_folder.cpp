@@ -41,6 +41,18 @@ std::string InstalledVersion(const std::string& dataDir) {
 
 bool SetupNeeded(const std::string& dataDir) { return InstalledVersion(dataDir) != kSetupVersion; }
 
+void CreatePrivateFolders(const std::string& folder) {
+  std::vector<fs::path> missing;
+  std::error_code ec;
+  for (fs::path level = folder;
+       !level.empty() && !fs::exists(level, ec) && level != level.parent_path();
+       level = level.parent_path()) {
+    missing.push_back(level);
+  }
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level)
+    ::mkdir(level->c_str(), 0700);
+}
+
 bool CopyDirectory(const std::string& source, const std::string& target) {
   std::error_code ec;
   if (!fs::is_directory(source, ec)) return false;
@@ -97,16 +109,7 @@ void InstallConfig(const std::string& shippedPath, const std::string& userPath) 
 void RunSetup(const std::string& exeDir, const std::string& dataDir) {
   // A fresh account may lack ~/.local/share itself; the base-directory
   // convention creates every missing level private to the user.
-  std::vector<fs::path> missing;
-  std::error_code ec;
-  for (fs::path level = fs::path(dataDir).parent_path();
-       !level.empty() && !fs::exists(level, ec) && level != level.parent_path();
-       level = level.parent_path()) {
-    missing.push_back(level);
-  }
-  for (auto level = missing.rbegin(); level != missing.rend(); ++level)
-    ::mkdir(level->c_str(), 0700);
-  ::mkdir(dataDir.c_str(), 0700);
+  CreatePrivateFolders(dataDir);
   CopyDirectory(exeDir + "/__app", AppFolderPath(dataDir));
   InstallConfig(exeDir + "/app.cfg", ConfigPath(dataDir));
   try {

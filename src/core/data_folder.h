@@ -30,6 +30,11 @@ std::string InstalledVersion(const std::string& dataDir);
 // True unless the marker names exactly this build's setup version.
 bool SetupNeeded(const std::string& dataDir);
 
+// Creates `folder` and every missing level above it, each private to the
+// user (0700); levels that exist are left as they are. Failures are silent:
+// whoever uses the folder meets them.
+void CreatePrivateFolders(const std::string& folder);
+
 // Copies a folder tree into `target`, merging with what is there and
 // overwriting files of the same name. True when everything was copied.
 bool CopyDirectory(const std::string& source, const std::string& target);

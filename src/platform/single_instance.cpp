@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/data_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace zovaz {
@@ -33,18 +35,6 @@ constexpr size_t kMaxLine = 64;
 // Only the same user can connect, so this merely bounds the descriptors a
 // misbehaving program of the user's own can tie up.
 constexpr size_t kMaxPendingRequests = 16;
-
-void CreatePrivateFolders(const fs::path& folder) {
-  std::vector<fs::path> missing;
-  std::error_code ec;
-  for (fs::path level = folder;
-       !level.empty() && !fs::exists(level, ec) && level != level.parent_path();
-       level = level.parent_path()) {
-    missing.push_back(level);
-  }
-  for (auto level = missing.rbegin(); level != missing.rend(); ++level)
-    ::mkdir(level->c_str(), 0700);
-}
 
 socklen_t AbstractAddress(const std::string& name, sockaddr_un& address) {
   std::memset(&address, 0, sizeof address);
@@ -113,7 +103,7 @@ std::string InstanceLockPath(const std::string& dataDir) { return dataDir + ".lo
 
 SingleInstance::SingleInstance(const std::string& dataDir) {
   const std::string lockPath = InstanceLockPath(dataDir);
-  CreatePrivateFolders(fs::path(lockPath).parent_path());
+  CreatePrivateFolders(fs::path(lockPath).parent_path().string());
   // The file stays after the lock is released: removing it would let a
   // starting client lock a file that a later one no longer finds.
   lockFd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);

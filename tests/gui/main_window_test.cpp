@@ -111,3 +111,13 @@ TEST_F(MainWindowTest, FailingMenuCommandIsShownAndTheProgramGoesOn) {
   Click(form->Lok1);
   EXPECT_TRUE(form->Pipojit1->IsEnabled());
 }
+
+TEST_F(MainWindowTest, ExitClosesTheWindow) {
+  PrepareDataFolder("", "", "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  Click(form->Ukonit1);
+  EXPECT_TRUE(wxPendingDelete.Member(form));
+  form = nullptr;  // gone with the next idle time; nothing left to close
+  zovaz::testing::PumpFor(50);
+}

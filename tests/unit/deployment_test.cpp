@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "build_config.h"
+#include "platform/deployment.h"
+
+namespace {
+
+// Restores an environment variable when the test ends.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+}  // namespace
+
+TEST(Deployment, EnvironmentOverridesTheBuiltInVendorSite) {
+  {
+    ScopedEnv url("ZOVAZ_VENDOR_SITE_URL", nullptr);
+    ScopedEnv name("ZOVAZ_VENDOR_SITE_NAME", nullptr);
+    EXPECT_EQ(zovaz::VendorSiteUrl(), ZOVAZ_DEFAULT_VENDOR_SITE_URL);
+    EXPECT_EQ(zovaz::VendorSiteName(), ZOVAZ_DEFAULT_VENDOR_SITE_NAME);
+  }
+  {
+    ScopedEnv url("ZOVAZ_VENDOR_SITE_URL", "http://127.0.0.1:9000");
+    ScopedEnv name("ZOVAZ_VENDOR_SITE_NAME", "Staging");
+    EXPECT_EQ(zovaz::VendorSiteUrl(), "http://127.0.0.1:9000");
+    EXPECT_EQ(zovaz::VendorSiteName(), "Staging");
+  }
+  {
+    // Set but empty counts as unset: a blank address would break every URL.
+    ScopedEnv url("ZOVAZ_VENDOR_SITE_URL", "");
+    EXPECT_EQ(zovaz::VendorSiteUrl(), ZOVAZ_DEFAULT_VENDOR_SITE_URL);
+  }
+}
