@@ -1,9 +1,10 @@
+#include "platform/deployment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "build_config.h"
-#include "platform/deployment.h"
 
 namespace {
 
