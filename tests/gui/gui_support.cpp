@@ -45,16 +45,6 @@ void PumpFor(int ms) {
   PumpUntil([&] { return std::chrono::steady_clock::now() > deadline; }, ms + 1000);
 }
 
-TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "zovaz-test-XXXXXX").string();
-  path_ = mkdtemp(pattern.data());
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 void RecordingMessages::Inform(const std::string& text) {
   messages.push_back({false, text});
   if (whileShown) whileShown(messages.back());
@@ -63,17 +53,6 @@ void RecordingMessages::Inform(const std::string& text) {
 void RecordingMessages::Error(const std::string& text) {
   messages.push_back({true, text});
   if (whileShown) whileShown(messages.back());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  return buffer.str();
 }
 
 void ClientTest::SetUp() {

@@ -12,6 +12,7 @@
 #include <wx/webview.h>
 
 #include "Unit1.h"
+#include "common/test_files.h"
 #include "platform/message_box.h"
 #include "shop_server.h"
 
@@ -20,17 +21,6 @@ namespace zovaz::testing {
 // Runs the event loop until `done` holds or the time is up; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 20000);
 void PumpFor(int ms);
-
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 struct RecordedMessage {
   bool error;
@@ -46,9 +36,6 @@ class RecordingMessages : public MessageSink {
   std::vector<RecordedMessage> messages;
   std::function<void(const RecordedMessage&)> whileShown;
 };
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
 
 // A client window over temporary folders and an in-process stand-in shop.
 class ClientTest : public ::testing::Test {

@@ -11,25 +11,14 @@
 #include <thread>
 #include <vector>
 
+#include "common/test_files.h"
+
 namespace zovaz::unit {
 
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+using zovaz::testing::ReadFile;
+using zovaz::testing::TempDir;
+using zovaz::testing::WriteFile;
 
- private:
-  std::string path_;
-};
-
-// Plain, non-atomic file access for setting up and checking fixtures.
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 mode_t ModeOf(const std::string& path);  // permission bits only
 // Names in a folder, sorted; catches stray temporary files.
