@@ -8,6 +8,7 @@
 #include "Unit3.h"
 #include "exception_report.h"
 #include "platform/app_icon.h"
+#include "platform/default_browser.h"
 #include "platform/deployment.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
@@ -36,12 +37,13 @@ class TApplication : public wxApp {
     environment.vendorSiteUrl = zovaz::VendorSiteUrl();
     environment.vendorSiteName = zovaz::VendorSiteName();
     environment.messages = &messages_;
+    environment.openLink = zovaz::OpenInDefaultBrowser;
 
     auto* form1 = new TForm1(environment);
     messages_.SetParent(form1);
     SetTopWindow(form1);
-    auto* form2 = new TForm2(*form1);
-    auto* form3 = new TForm3(*form1);
+    auto* form2 = new TForm2(form1, *form1);
+    auto* form3 = new TForm3(form1, *form1);
     form1->SetDialogs(form2, form3);
     form1->Show();
     mainWindow_ = form1;

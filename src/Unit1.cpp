@@ -10,12 +10,12 @@
 #include "core/app_config.h"
 #include "core/data_folder.h"
 #include "core/lang_table.h"
-#include "core/login.h"
+#include "core/loading_script.h"
+#include "core/shop_address.h"
 #include "core/start_page.h"
 #include "core/text_file.h"
 #include "exception_report.h"
 #include "platform/app_icon.h"
-#include "platform/default_browser.h"
 #include "platform/web_data.h"
 #include "wx_text.h"
 
@@ -34,7 +34,7 @@ TForm1::TForm1(TForm1Environment environment)
       [this](const std::string& address) { WebBrowser_V11NavigateComplete(address); });
   // The window is the shop's only one: anything else it opens belongs in the
   // user's own browser.
-  WebBrowser_V11->OnNewWindow([](const std::string& address) { OpenInDefaultBrowser(address); });
+  WebBrowser_V11->OnNewWindow([this](const std::string& address) { OpenLink(address); });
   WebBrowser_V11->Downloads().SetChooser(
       [this](const std::string& name, const std::string& folder) {
         wxFileDialog dialog(this, Wx(locString("Uložit")), Wx(folder), Wx(name), wxString(),
@@ -147,10 +147,6 @@ void TForm1::SaveCfg() {
   WriteAppConfig(ConfigPath(DataDir), {ServerUrl, UserName, PasswordHash, AutoLogin});
 }
 
-std::string TForm1::AppPath(const std::string& relative) const {
-  return AppFolderPath(DataDir) + "/" + relative;
-}
-
 std::string TForm1::LocalPage() const { return LocalPagePath(DataDir); }
 
 std::string TForm1::LoginUrl() const {
@@ -161,15 +157,14 @@ void TForm1::RefreshStartPage() {
   DownloadOptions options = environment_.download;
   // A server error page must never become the offline page.
   options.requireSuccessStatus = true;
-  if (DownloadFile(LogoutPageAddress(ServerUrl, Lang), AppPath("b.tmp"), options))
-    BuildLocalIndex(AppPath("b.tmp"), LocalPage());
+  if (DownloadFile(LogoutPageAddress(ServerUrl, Lang), RawStartPagePath(DataDir), options))
+    BuildLocalIndex(RawStartPagePath(DataDir), LocalPage());
 }
 
 void TForm1::BuildLocalIndex(const std::string& source, const std::string& target) {
   DownloadOptions options = environment_.download;
   options.requireSuccessStatus = true;
-  DownloadFile(environment_.vendorSiteUrl + "/assets/styles/mainCompact.css",
-               AppPath("assets/styles/mainCompact.css"), options);
+  DownloadFile(StyleSheetAddress(environment_.vendorSiteUrl), StyleSheetPath(DataDir), options);
   WriteFileAtomically(target, RewriteStartPage(ReadFileBytes(source), environment_.vendorSiteUrl));
 }
 
@@ -186,8 +181,8 @@ void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
     WebBrowser_V11->Navigate(LocalPage());
     return;
   }
-  if (DownloadFile(environment_.vendorSiteUrl + "/assets/images/lightbox_blank.gif",
-                   AppPath("a.tmp"), environment_.download)) {
+  if (DownloadFile(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
+                   environment_.download)) {
     WebBrowser_V11->Navigate(url);
   } else {
     Messages().Inform(locString("Nelze navázat spojení, zkontrolujte připojení k Internetu."));
@@ -230,7 +225,11 @@ void TForm1::Ukon1Click() {
 
 void TForm1::isk1Click() { WebBrowser_V11->RunScript(kPrintScript); }
 
-void TForm1::P1Click() { OpenInDefaultBrowser(environment_.vendorSiteUrl); }
+void TForm1::P1Click() { OpenLink(environment_.vendorSiteUrl); }
+
+bool TForm1::OpenLink(const std::string& url) {
+  return environment_.openLink && environment_.openLink(url);
+}
 
 void TForm1::Ukonit1Click() { Close(true); }
 

@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 
 #include "core/lang_table.h"
+#include "dialog_host.h"
 #include "platform/browser_view.h"
 #include "platform/download.h"
 #include "platform/message_box.h"
@@ -26,10 +27,13 @@ struct TForm1Environment {
   std::string vendorSiteUrl;
   std::string vendorSiteName;
   zovaz::MessageSink* messages = nullptr;  // not owned
+  // Where addresses for the desktop's browser go; the program passes the
+  // desktop's default browser. Unset, such addresses are dropped.
+  std::function<bool(const std::string& url)> openLink;
   zovaz::DownloadOptions download;
 };
 
-class TForm1 : public wxFrame {
+class TForm1 : public wxFrame, public DialogHost {
  public:
   // Builds the window and runs the start-up sequence; the window is shown
   // by the caller afterwards.
@@ -40,16 +44,14 @@ class TForm1 : public wxFrame {
   std::string SavedCaption;
   std::string DataDir;
   std::string ServerUrl;
-  std::string UserName;
-  std::string PasswordHash;
-  std::string AutoLogin;
+  // UserName, PasswordHash and AutoLogin: see DialogHost.
   std::string Lang;
 
-  std::string locString(const std::string& text) const;
+  std::string locString(const std::string& text) const override;
   void LoadWebBrowser(const std::string& url, bool overlay);
   void LoadCfg();
-  void SaveCfg();
-  void Connect();
+  void SaveCfg() override;
+  void Connect() override;
   void SetConnectMenuState(bool enabled);
   void BuildLocalIndex(const std::string& source, const std::string& target);
 
@@ -58,7 +60,9 @@ class TForm1 : public wxFrame {
   void SetDialogs(TForm2* settings, TForm3* about);
 
   const TForm1Environment& Environment() const { return environment_; }
-  zovaz::MessageSink& Messages() const { return *environment_.messages; }
+  zovaz::MessageSink& Messages() const override { return *environment_.messages; }
+  const std::string& VendorSiteUrl() const override { return environment_.vendorSiteUrl; }
+  bool OpenLink(const std::string& url) override;
   std::string LocalPage() const;
 
   // Components.
@@ -96,7 +100,6 @@ class TForm1 : public wxFrame {
   void CheckVersionAndSetUp();
   void RefreshStartPage();
   std::string LoginUrl() const;
-  std::string AppPath(const std::string& relative) const;
   // Runs a menu command; what it throws is shown, and the program goes on.
   void BindCommand(wxMenuItem* item, void (TForm1::*command)());
   void Guarded(const std::function<void()>& action);

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "Unit1.h"
+#include "dialog_host.h"
 #include "core/app_config.h"
 #include "crypto/password_digest.h"
 #include "exception_report.h"
@@ -66,10 +66,10 @@ void KeepFirstLine(wxCommandEvent& event) {
 
 }  // namespace
 
-TForm2::TForm2(TForm1& owner)
-    : wxDialog(&owner, wxID_ANY, Wx("Marlevo s.r.o. - Z-ovaz - Nastavení"), wxDefaultPosition,
+TForm2::TForm2(wxWindow* parent, DialogHost& host)
+    : wxDialog(parent, wxID_ANY, Wx("Marlevo s.r.o. - Z-ovaz - Nastavení"), wxDefaultPosition,
                wxDefaultSize, wxCAPTION),
-      form1_(owner) {
+      host_(host) {
   CreateComponents();
   FormCreate();
   // After the captions are translated: their length decides the room needed.
@@ -112,10 +112,10 @@ void TForm2::CreateComponents() {
 }
 
 void TForm2::FormCreate() {
-  SetTitle(Wx("Marlevo s.r.o. - Z-ovaz - " + form1_.locString("Nastavení")));
+  SetTitle(Wx("Marlevo s.r.o. - Z-ovaz - " + host_.locString("Nastavení")));
   for (wxWindow* control : std::initializer_list<wxWindow*>{Label1, Label2, Label3, Label4, Button2,
                                                             Button1, CheckBox1, GroupBox1}) {
-    control->SetLabel(Wx(form1_.locString(Utf8(control->GetLabel()))));
+    control->SetLabel(Wx(host_.locString(Utf8(control->GetLabel()))));
   }
 }
 
@@ -189,8 +189,8 @@ bool TForm2::Show(bool show) {
 
 void TForm2::FormShow() {
   // The password box keeps what was typed: it never holds the stored digest.
-  Edit1->ChangeValue(Wx(form1_.UserName));
-  CheckBox1->SetValue(zovaz::FlagIsOn(form1_.AutoLogin));
+  Edit1->ChangeValue(Wx(host_.UserName));
+  CheckBox1->SetValue(zovaz::FlagIsOn(host_.AutoLogin));
 }
 
 void TForm2::Button1Click() {
@@ -199,7 +199,7 @@ void TForm2::Button1Click() {
   try {
     Save();
   } catch (...) {
-    zovaz::ReportException(form1_.Messages(), std::current_exception());
+    zovaz::ReportException(host_.Messages(), std::current_exception());
   }
 }
 
@@ -210,15 +210,15 @@ void TForm2::Save() {
   if (!typed.empty()) {
     digest = zovaz::DigestOfTypedPassword(typed);
     if (!digest) {
-      form1_.Messages().Inform(form1_.locString("Heslo obsahuje znaky, které nelze použít."));
+      host_.Messages().Inform(host_.locString("Heslo obsahuje znaky, které nelze použít."));
       return;
     }
   }
-  form1_.UserName = Utf8(Edit1->GetValue());
-  if (digest) form1_.PasswordHash = *digest;
-  form1_.AutoLogin = CheckBox1->GetValue() ? "1" : "0";
-  form1_.Connect();
-  form1_.SaveCfg();
+  host_.UserName = Utf8(Edit1->GetValue());
+  if (digest) host_.PasswordHash = *digest;
+  host_.AutoLogin = CheckBox1->GetValue() ? "1" : "0";
+  host_.Connect();
+  host_.SaveCfg();
   CloseDialog(wxID_OK);
 }
 

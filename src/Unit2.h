@@ -3,7 +3,7 @@
 
 #include <wx/dialog.h>
 
-class TForm1;
+class DialogHost;
 class wxButton;
 class wxCheckBox;
 class wxKeyEvent;
@@ -16,7 +16,7 @@ class TForm2 : public wxDialog {
  public:
   // Created once, after the main window; shown modally whenever needed and
   // hidden, never destroyed, when closed.
-  explicit TForm2(TForm1& owner);
+  TForm2(wxWindow* parent, DialogHost& host);
 
   // Every showing, modal or not, starts from the main window's values.
   bool Show(bool show = true) override;
@@ -53,7 +53,7 @@ class TForm2 : public wxDialog {
   void Save();
   void CloseDialog(int result);
 
-  TForm1& form1_;
+  DialogHost& host_;
   double scaleX_ = 1.0;
   double scaleY_ = 1.0;
 };

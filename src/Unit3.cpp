@@ -13,7 +13,7 @@
 #include <initializer_list>
 #include <memory>
 
-#include "Unit1.h"
+#include "dialog_host.h"
 #include "core/memory_text.h"
 #include "platform/memory_status.h"
 #include "wx_text.h"
@@ -102,11 +102,10 @@ wxBitmap VendorLogo(int width, int height) {
 
 }  // namespace
 
-TForm3::TForm3(TForm1& owner, LinkOpener openLink)
-    : wxDialog(&owner, wxID_ANY, Wx("Marlevo s.r.o. - Z-ovaz - O programu"), wxDefaultPosition,
+TForm3::TForm3(wxWindow* parent, DialogHost& host)
+    : wxDialog(parent, wxID_ANY, Wx("Marlevo s.r.o. - Z-ovaz - O programu"), wxDefaultPosition,
                wxDefaultSize, wxCAPTION),
-      form1_(owner),
-      openLink_(std::move(openLink)) {
+      host_(host) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
   CreateComponents();
   FormCreate();
@@ -137,7 +136,7 @@ void TForm3::CreateComponents() {
   // only; a native GTK label would put it on the whole dialog.
   // The address is deployment data: an "&" in it is text, not a mnemonic.
   Label10 = new wxGenericStaticText(
-      this, wxID_ANY, wxControl::EscapeMnemonics(Wx(form1_.Environment().vendorSiteUrl)));
+      this, wxID_ANY, wxControl::EscapeMnemonics(Wx(host_.VendorSiteUrl())));
   Label10->SetForegroundColour(kLinkColour);
   Label10->SetFont(Label10->GetFont().Underlined());
   Label10->SetCursor(wxCursor(wxCURSOR_HAND));
@@ -156,9 +155,9 @@ void TForm3::FormCreate() {
   const MemoryStatus memory = QueryMemoryStatus();
   Label6->SetLabel(Wx(FormatKilobytes(memory.totalPhysicalBytes, LocaleThousandsSeparator())));
   Label8->SetLabel(Wx(FormatMemoryLoad(memory.memoryLoad)));
-  SetTitle(Wx("Marlevo s.r.o. - Z-ovaz - " + form1_.locString("O programu")));
+  SetTitle(Wx("Marlevo s.r.o. - Z-ovaz - " + host_.locString("O programu")));
   for (wxStaticText* label : {Label1, Label3, Label5, Label7, Label9}) {
-    label->SetLabel(Wx(form1_.locString(Utf8(label->GetLabel()))));
+    label->SetLabel(Wx(host_.locString(Utf8(label->GetLabel()))));
   }
 }
 
@@ -238,4 +237,4 @@ void TForm3::Button1Click() {
   }
 }
 
-void TForm3::Label10Click() { openLink_(form1_.Environment().vendorSiteUrl); }
+void TForm3::Label10Click() { host_.OpenLink(host_.VendorSiteUrl()); }

@@ -5,25 +5,20 @@
 #include <wx/dialog.h>
 #include <wx/stattext.h>
 
-#include <functional>
 #include <string>
 
-#include "platform/default_browser.h"
 // Quoted so that it stays after <wx/stattext.h>: included first, it would
 // keep the native label from being declared at all.
 #include "wx/generic/stattextg.h"
 
-class TForm1;
+class DialogHost;
 class wxButton;
 class wxStaticBitmap;
 class wxStaticBox;
 
 class TForm3 : public wxDialog {
  public:
-  // How the vendor link is followed; the program uses the desktop's browser.
-  using LinkOpener = std::function<bool(const std::string& url)>;
-
-  explicit TForm3(TForm1& owner, LinkOpener openLink = zovaz::OpenInDefaultBrowser);
+  TForm3(wxWindow* parent, DialogHost& host);
 
   // Centres on the main window each time, wherever that has moved since.
   int ShowModal() override;
@@ -53,6 +48,5 @@ class TForm3 : public wxDialog {
   void FormCreate();
   void ArrangeComponents();
 
-  TForm1& form1_;
-  LinkOpener openLink_;
+  DialogHost& host_;
 };

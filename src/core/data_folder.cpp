@@ -30,6 +30,11 @@ std::string VersionMarkerPath(const std::string& dataDir) { return dataDir + "/v
 std::string ConfigPath(const std::string& dataDir) { return dataDir + "/app.cfg"; }
 std::string AppFolderPath(const std::string& dataDir) { return dataDir + "/__app"; }
 std::string LocalPagePath(const std::string& dataDir) { return dataDir + "/__app/lilindex.html"; }
+std::string RawStartPagePath(const std::string& dataDir) { return dataDir + "/__app/b.tmp"; }
+std::string ProbeTargetPath(const std::string& dataDir) { return dataDir + "/__app/a.tmp"; }
+std::string StyleSheetPath(const std::string& dataDir) {
+  return dataDir + "/__app/assets/styles/mainCompact.css";
+}
 
 std::string InstalledVersion(const std::string& dataDir) {
   try {

@@ -23,6 +23,12 @@ std::string VersionMarkerPath(const std::string& dataDir);
 std::string ConfigPath(const std::string& dataDir);
 std::string AppFolderPath(const std::string& dataDir);  // DataDir + "/__app"
 std::string LocalPagePath(const std::string& dataDir);  // the offline start page
+// The shop's logged-out page as downloaded, before the rewrite.
+std::string RawStartPagePath(const std::string& dataDir);
+// Where the connectivity probe is downloaded to; only its success counts.
+std::string ProbeTargetPath(const std::string& dataDir);
+// The fetched copy of the shop's style sheet the offline page links to.
+std::string StyleSheetPath(const std::string& dataDir);
 
 // The first line of the version marker; "" when it is missing or unreadable.
 std::string InstalledVersion(const std::string& dataDir);

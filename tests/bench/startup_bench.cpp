@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   SilentMessages messages;
   std::printf("start-up to first shown page (offline page refreshed from the shop):\n");
   for (int run = 1; run <= runs; ++run) {
-    TForm1Environment environment{home + "/data", exeDir, shop.BaseUrl(), "Marlevo", &messages, {}};
+    TForm1Environment environment{home + "/data", exeDir, shop.BaseUrl(), "Marlevo", &messages, {}, {}};
     bool shown = false;
     const auto start = Clock::now();
     auto* form = new TForm1(environment);

@@ -70,6 +70,10 @@ TForm1Environment ClientTest::Environment() {
   environment.vendorSiteUrl = shop.BaseUrl();
   environment.vendorSiteName = "Marlevo";
   environment.messages = &recorder;
+  environment.openLink = [this](const std::string& url) {
+    openedLinks.push_back(url);
+    return true;
+  };
   environment.download.connectTimeoutMs = 2000;
   environment.download.stallTimeoutMs = 2000;
   return environment;

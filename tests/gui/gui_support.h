@@ -69,6 +69,8 @@ class ClientTest : public ::testing::Test {
 
   shop::ShopServer shop;
   RecordingMessages recorder;
+  // Addresses the client handed to the desktop's browser.
+  std::vector<std::string> openedLinks;
   TForm1* form = nullptr;
 
  private:

@@ -60,6 +60,10 @@ TEST_F(MainWindowTest, MenusAreTranslatedInDesignedOrderAndAllEnabled) {
 
   for (wxMenuItem* item : program) EXPECT_TRUE(item->IsEnabled());
   EXPECT_TRUE(form->Uivatelskpruka1->IsEnabled());
+
+  // The vendor item hands the vendor's site to the desktop's browser.
+  Click(form->P1);
+  EXPECT_EQ(openedLinks, std::vector<std::string>{shop.BaseUrl()});
 }
 
 TEST_F(MainWindowTest, FirstStartAnnouncesSetupAndFillsThePrivateDataFolder) {

@@ -41,7 +41,7 @@ class SettingsDialogTest : public ClientTest {
     PrepareDataFolder(user, digest, autoLogin);
     StartClient();
     ASSERT_TRUE(WaitForNavigation(0));
-    dialog = new TForm2(*form);
+    dialog = new TForm2(form, *form);
     form->SetDialogs(dialog, nullptr);
   }
 
@@ -221,7 +221,7 @@ TEST_F(SettingsDialogTest, IsCreatedTranslatedAndLaidOutAsDesigned) {
 TEST_F(SettingsDialogTest, EnglishCaptionsFitToo) {
   Open("", "", "0");
   form->Lang = "eng";
-  auto* english = new TForm2(*form);
+  auto* english = new TForm2(form, *form);
   EXPECT_EQ(Utf8(english->GetTitle()), "Marlevo s.r.o. - Z-ovaz - Settings");
   EXPECT_EQ(Utf8(english->Label4->GetLabel()),
             "Fill in only if you'd like to change already saved password.");

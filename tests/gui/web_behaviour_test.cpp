@@ -131,22 +131,19 @@ class WebBehaviourNewWindows : public WebBehaviourTest {
     WebBehaviourTest::SetUp();
     PrepareDataFolder("", "", "0");
     StartOn("/documents");
-    form->WebBrowser_V11->OnNewWindow(
-        [this](const std::string& address) { opened.push_back(address); });
   }
   bool WaitForOpened(size_t count) {
-    return PumpUntil([&] { return opened.size() >= count; }, 5000);
+    return PumpUntil([&] { return openedLinks.size() >= count; }, 5000);
   }
-  std::vector<std::string> opened;
 };
 
 TEST_F(WebBehaviourNewWindows, LinkWithBlankTargetGoesToTheBrowserAndTheWindowStays) {
   const int before = navigations();
   EvalInPage("document.querySelector('a[target=_blank]').click()");
   ASSERT_TRUE(WaitForOpened(1));
-  EXPECT_EQ(opened[0], shop.BaseUrl() + "/");
+  EXPECT_EQ(openedLinks[0], shop.BaseUrl() + "/");
   zovaz::testing::PumpFor(300);
-  EXPECT_EQ(opened.size(), 1u);
+  EXPECT_EQ(openedLinks.size(), 1u);
   EXPECT_EQ(navigations(), before);
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
 }
@@ -154,12 +151,12 @@ TEST_F(WebBehaviourNewWindows, LinkWithBlankTargetGoesToTheBrowserAndTheWindowSt
 TEST_F(WebBehaviourNewWindows, WindowOpenGoesToTheBrowserWithTheExactAddress) {
   EvalInPage("document.getElementById('shop').click()");
   ASSERT_TRUE(WaitForOpened(1));
-  EXPECT_EQ(opened[0], shop.BaseUrl() + "/shop");
+  EXPECT_EQ(openedLinks[0], shop.BaseUrl() + "/shop");
 
   const std::string address = shop.BaseUrl() + "/shop?q=pap%C3%ADr%20A4&strana=2#nabidka";
   EvalInPage("window.open('" + address + "'); 'ok'");
   ASSERT_TRUE(WaitForOpened(2));
-  EXPECT_EQ(opened[1], address);
+  EXPECT_EQ(openedLinks[1], address);
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
 }
 
@@ -168,7 +165,7 @@ TEST_F(WebBehaviourNewWindows, NonWebAddressesAreNotHandedOn) {
   EvalInPage("window.open('" + shop.BaseUrl() + "/shop'); 'ok'");
   ASSERT_TRUE(WaitForOpened(1));
   zovaz::testing::PumpFor(300);
-  EXPECT_EQ(opened, std::vector<std::string>{shop.BaseUrl() + "/shop"});
+  EXPECT_EQ(openedLinks, std::vector<std::string>{shop.BaseUrl() + "/shop"});
 }
 
 // --- downloads -------------------------------------------------------------

@@ -28,6 +28,9 @@ TEST(DataFolderPaths, FolderAndFileNames) {
   EXPECT_EQ(ConfigPath("/d/Marlevo"), "/d/Marlevo/app.cfg");
   EXPECT_EQ(AppFolderPath("/d/Marlevo"), "/d/Marlevo/__app");
   EXPECT_EQ(LocalPagePath("/d/Marlevo"), "/d/Marlevo/__app/lilindex.html");
+  EXPECT_EQ(RawStartPagePath("/d/M"), "/d/M/__app/b.tmp");
+  EXPECT_EQ(ProbeTargetPath("/d/M"), "/d/M/__app/a.tmp");
+  EXPECT_EQ(StyleSheetPath("/d/M"), "/d/M/__app/assets/styles/mainCompact.css");
 }
 
 TEST(DataFolderPaths, ExeDirEndsBeforeTheLastSeparatorOnly) {

@@ -1,15 +1,10 @@
-#include "core/login.h"
+#include "core/loading_script.h"
 
 #include <cstdio>
 
 namespace zovaz {
 
 namespace {
-
-bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_' || c == '~';
-}
 
 std::string PercentByte(unsigned char c) {
   char buf[4];
@@ -42,22 +37,6 @@ bool NeedsEncodingInFileUrl(unsigned char c) {
 }
 
 }  // namespace
-
-std::string PercentEncodePathSegment(const std::string& segment) {
-  std::string out;
-  for (unsigned char c : segment) out += IsUnreserved(c) ? std::string(1, c) : PercentByte(c);
-  return out;
-}
-
-std::string LoginAddress(const std::string& serverUrl, const std::string& lang,
-                         const std::string& userName, const std::string& passwordHash) {
-  return serverUrl + "/" + lang + "/moveup/" + PercentEncodePathSegment(userName) + "/movedown/" +
-         passwordHash;
-}
-
-std::string LogoutPageAddress(const std::string& serverUrl, const std::string& lang) {
-  return serverUrl + "/" + lang + "/set-compact-mode/logout";
-}
 
 std::string EscapeForScriptAttribute(const std::string& text) {
   std::string out;

@@ -1,39 +1,8 @@
-#include "core/login.h"
+#include "core/loading_script.h"
 
 #include <gtest/gtest.h>
 
 using namespace zovaz;
-
-namespace {
-
-const char* kHash = "5f4dcc3b5aa765d61d8327deb882cf99";
-
-std::string Login(const std::string& user) {
-  return LoginAddress("http://shop.test", "cze", user, kHash);
-}
-
-}  // namespace
-
-TEST(LoginAddress, OrdinaryNamesStayAsTheyAre) {
-  EXPECT_EQ(Login("zakaznik"),
-            "http://shop.test/cze/moveup/zakaznik/movedown/5f4dcc3b5aa765d61d8327deb882cf99");
-  EXPECT_EQ(Login("Jan.Novak_1-b~"),
-            "http://shop.test/cze/moveup/Jan.Novak_1-b~/movedown/5f4dcc3b5aa765d61d8327deb882cf99");
-  EXPECT_EQ(LogoutPageAddress("http://shop.test", "cze"),
-            "http://shop.test/cze/set-compact-mode/logout");
-}
-
-TEST(LoginAddress, NameIsOneEncodedPathSegment) {
-  // Unencoded, "/" would add a segment and "?" or "#" would cut off the digest.
-  EXPECT_EQ(Login("a/b?c#d"),
-            "http://shop.test/cze/moveup/a%2Fb%3Fc%23d/movedown/5f4dcc3b5aa765d61d8327deb882cf99");
-  EXPECT_EQ(PercentEncodePathSegment("100% jistě"), "100%25%20jist%C4%9B");
-  EXPECT_EQ(PercentEncodePathSegment("Jiří Novák"), "Ji%C5%99%C3%AD%20Nov%C3%A1k");
-  EXPECT_EQ(PercentEncodePathSegment("a+b@c:d;e=f&g'h\\i\"j"),
-            "a%2Bb%40c%3Ad%3Be%3Df%26g%27h%5Ci%22j");
-  EXPECT_EQ(PercentEncodePathSegment(std::string("\x00\x7F\xFF", 3)), "%00%7F%FF");
-  EXPECT_EQ(PercentEncodePathSegment(""), "");
-}
 
 TEST(LoadingScript, IsTheNoticeByteForByte) {
   EXPECT_EQ(
