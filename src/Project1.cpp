@@ -13,13 +13,19 @@
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
+#include "platform/ui_language.h"
 #include "core/data_folder.h"
 
 class TApplication : public wxApp {
  public:
-  TApplication() { zovaz::ClaimDesktopId(); }
+  TApplication() {
+    zovaz::ClaimDesktopId();
+    // Before the toolkit reads the locale.
+    zovaz::UseCzechMessages();
+  }
 
   bool OnInit() override {
+    zovaz::LoadToolkitTranslations();
     SetAppDisplayName(wxString::FromUTF8(zovaz::kApplicationTitle));
     // Two clients on one data folder would overwrite each other's files: a
     // second start brings the first one to the front and ends (see OnRun).

@@ -1,19 +1,24 @@
 #include "Unit1.h"
 
+#include <wx/control.h>
 #include <wx/filedlg.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
+#include <wx/sizer.h>
 #include <wx/webview.h>
 
 #include "Unit2.h"
 #include "Unit3.h"
 #include "core/app_config.h"
 #include "core/data_folder.h"
+#include "core/io_error.h"
 #include "core/lang_table.h"
 #include "core/loading_script.h"
 #include "core/shop_address.h"
 #include "core/start_page.h"
 #include "core/text_file.h"
+#include "core/zoom_level.h"
 #include "exception_report.h"
 #include "platform/app_icon.h"
 #include "platform/web_data.h"
@@ -41,11 +46,30 @@ TForm1::TForm1(TForm1Environment environment)
                             wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
         return dialog.ShowModal() == wxID_OK ? Utf8(dialog.GetPath()) : std::string();
       });
+  ContextMenu& menu = WebBrowser_V11->Menu();
+  menu.SetTranslate([this](const std::string& text) { return locString(text); });
+  menu.OnPrint([this] { Guarded([this] { isk1Click(); }); });
+  menu.ProtectAddresses(
+      [this](const std::string& address) { return HoldsLoginSecret(address, PasswordHash); });
+  wheelZoom_ = std::make_unique<WheelZoom>(
+      WebBrowser_V11->Widget()->GetNativeBackend(),
+      [this](int step) { SetZoom(step > 0 ? ZoomIn(zoom_) : ZoomOut(zoom_)); });
+  Bind(wxEVT_CHAR_HOOK, &TForm1::FormKeyDown, this);
+  // Without a compositor a closed menu leaves its shape on the page until
+  // the page is painted again.
+  Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
+    event.Skip();
+    CallAfter([this] { WebBrowser_V11->Widget()->Refresh(); });
+  });
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  column->Add(WebBrowser_V11->Widget(), 1, wxEXPAND);
+  SetSizer(column);
   SetClientSize(701, 586);
   const wxSize fixed = GetSize();
   SetSizeHints(fixed, fixed);
   Centre();
   FormCreate();
+  ApplyKeptZoom();
 }
 
 TForm1::~TForm1() = default;
@@ -57,10 +81,12 @@ void TForm1::CreateMenus() {
   N3 = Progr1->AppendSeparator();
   Ukon1 = Progr1->Append(wxID_ANY, Wx("Nastavení"));
   N2 = Progr1->AppendSeparator();
-  isk1 = Progr1->Append(wxID_ANY, Wx("Tisk"));
-  P1 = Progr1->Append(wxID_ANY, Wx("Přejít na web " + environment_.vendorSiteName));
+  // The keys are handled in FormKeyDown; the menu only shows them.
+  isk1 = Progr1->Append(wxID_ANY, Wx("Tisk") + "\tCtrl+P");
+  P1 = Progr1->Append(
+      wxID_ANY, wxControl::EscapeMnemonics(Wx("Přejít na web " + environment_.vendorSiteName)));
   N1 = Progr1->AppendSeparator();
-  Ukonit1 = Progr1->Append(wxID_ANY, Wx("Ukončit"));
+  Ukonit1 = Progr1->Append(wxID_ANY, Wx("Ukončit") + "\tCtrl+Q");
 
   Npovda1 = new wxMenu;
   Uivatelskpruka1 = Npovda1->Append(wxID_ANY, Wx("O programu"));
@@ -82,7 +108,8 @@ void TForm1::CreateMenus() {
 
 void TForm1::BindCommand(wxMenuItem* item, void (TForm1::*command)()) {
   Bind(
-      wxEVT_MENU, [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
+      wxEVT_MENU,
+      [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
       item->GetId());
 }
 
@@ -120,7 +147,13 @@ void TForm1::LocalizeMenus() {
   for (wxMenu* menu : {Progr1, Npovda1}) {
     for (wxMenuItem* item : menu->GetMenuItems()) {
       if (item->IsSeparator()) continue;
-      item->SetItemLabel(Wx(locString(Utf8(item->GetItemLabel()))));
+      // The caption is translated as the user reads it: a "&" in the
+      // vendor's name stays a "&", and the key shown beside it stays.
+      const wxString label = item->GetItemLabel();
+      const int tab = label.Find('\t');
+      const wxString keys = tab == wxNOT_FOUND ? wxString() : label.Mid(tab);
+      item->SetItemLabel(wxControl::EscapeMnemonics(Wx(locString(Utf8(item->GetItemLabelText())))) +
+                         keys);
     }
   }
   MainMenu1->SetMenuLabel(1, Wx(locString("Help")));
@@ -238,3 +271,66 @@ void TForm1::Uivatelskpruka1Click() {
 }
 
 void TForm1::WebBrowser_V11NavigateComplete(const std::string&) { SetTitle(Wx(SavedCaption)); }
+
+void TForm1::FormKeyDown(wxKeyEvent& event) {
+  const int key = event.GetKeyCode();
+  const int modifiers = event.GetModifiers();
+  const bool ctrl = modifiers == wxMOD_CONTROL;
+  wxWebView* view = WebBrowser_V11->Widget();
+  if (key == WXK_F5 && modifiers == wxMOD_NONE) {
+    view->Reload();
+  } else if (ctrl && (key == 'R' || key == 'r')) {
+    view->Reload();
+  } else if (modifiers == wxMOD_ALT && key == WXK_LEFT) {
+    if (view->CanGoBack()) view->GoBack();
+  } else if (modifiers == wxMOD_ALT && key == WXK_RIGHT) {
+    if (view->CanGoForward()) view->GoForward();
+  } else if (ctrl && (key == 'P' || key == 'p')) {
+    Guarded([this] { isk1Click(); });
+  } else if (ctrl && (key == 'Q' || key == 'q')) {
+    Ukonit1Click();
+  } else if (ctrl && (key == 'F' || key == 'f')) {
+    OpenFindBar();
+  } else if ((modifiers & ~wxMOD_SHIFT) == wxMOD_CONTROL &&
+             (key == '+' || key == '=' || key == WXK_NUMPAD_ADD || key == WXK_ADD)) {
+    SetZoom(ZoomIn(zoom_));
+  } else if (ctrl && (key == '-' || key == WXK_NUMPAD_SUBTRACT || key == WXK_SUBTRACT)) {
+    SetZoom(ZoomOut(zoom_));
+  } else if (ctrl && (key == '0' || key == WXK_NUMPAD0)) {
+    SetZoom(kNormalZoom);
+  } else if (key == WXK_ESCAPE && modifiers == wxMOD_NONE && FindBar1 != nullptr &&
+             FindBar1->IsShown()) {
+    FindBar1->Close();
+  } else {
+    event.Skip();
+  }
+}
+
+void TForm1::OpenFindBar() {
+  if (FindBar1 == nullptr) {
+    FindBar1 =
+        new FindBar(this, WebBrowser_V11->Widget(), WebBrowser_V11->Widget()->GetNativeBackend(),
+                    [this](const std::string& text) { return locString(text); });
+    FindBar1->Hide();
+    GetSizer()->Add(FindBar1, 0, wxEXPAND);
+  }
+  FindBar1->Open();
+}
+
+void TForm1::ApplyKeptZoom() {
+  if (DataDir.empty()) return;
+  zoom_ = ReadZoomLevel(ZoomStatePath(DataDir));
+  WebBrowser_V11->Widget()->SetZoomFactor(static_cast<float>(zoom_));
+}
+
+void TForm1::SetZoom(double level) {
+  zoom_ = level;
+  WebBrowser_V11->Widget()->SetZoomFactor(static_cast<float>(zoom_));
+  if (DataDir.empty()) return;
+  try {
+    WriteZoomLevel(ZoomStatePath(DataDir), zoom_);
+  } catch (const IoError& error) {
+    // The level stays in force for this run.
+    wxLogVerbose("Zoom level not kept: %s", error.what());
+  }
+}

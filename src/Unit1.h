@@ -2,18 +2,22 @@
 // sequence, and the menu commands.
 #pragma once
 
+#include <wx/frame.h>
+
 #include <exception>
 #include <functional>
 #include <memory>
 #include <string>
-#include <wx/frame.h>
 
 #include "core/lang_table.h"
 #include "dialog_host.h"
 #include "platform/browser_view.h"
 #include "platform/download.h"
+#include "platform/find_bar.h"
 #include "platform/message_box.h"
+#include "platform/wheel_zoom.h"
 
+class wxKeyEvent;
 class wxMenu;
 class wxMenuItem;
 class TForm2;
@@ -82,6 +86,13 @@ class TForm1 : public wxFrame, public DialogHost {
   wxMenuItem* Uivatelskpruka1 = nullptr;
   // Designed but never shown: it is kept out of the menu bar.
   std::unique_ptr<wxMenuItem> Uivatelskpruka2;
+  // Made on the first Ctrl+F, below the page.
+  zovaz::FindBar* FindBar1 = nullptr;
+
+  // The page's size; `level` 1 is the page as designed. The level is kept
+  // for the next run.
+  void SetZoom(double level);
+  double Zoom() const { return zoom_; }
 
   // Menu commands and the browser event.
   void Pipojit1Click();
@@ -96,6 +107,10 @@ class TForm1 : public wxFrame, public DialogHost {
  private:
   void FormCreate();
   void CreateMenus();
+  // The keys that work wherever the focus is in the window.
+  void FormKeyDown(wxKeyEvent& event);
+  void OpenFindBar();
+  void ApplyKeptZoom();
   void LocalizeMenus();
   void CheckVersionAndSetUp();
   void RefreshStartPage();
@@ -108,4 +123,6 @@ class TForm1 : public wxFrame, public DialogHost {
   std::vector<zovaz::LangRow> langTable_;
   TForm2* settings_ = nullptr;
   TForm3* about_ = nullptr;
+  double zoom_ = 1.0;
+  std::unique_ptr<zovaz::WheelZoom> wheelZoom_;
 };

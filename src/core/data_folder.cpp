@@ -32,6 +32,7 @@ std::string AppFolderPath(const std::string& dataDir) { return dataDir + "/__app
 std::string LocalPagePath(const std::string& dataDir) { return dataDir + "/__app/lilindex.html"; }
 std::string RawStartPagePath(const std::string& dataDir) { return dataDir + "/__app/b.tmp"; }
 std::string ProbeTargetPath(const std::string& dataDir) { return dataDir + "/__app/a.tmp"; }
+std::string ZoomStatePath(const std::string& dataDir) { return dataDir + "/zoom.txt"; }
 std::string StyleSheetPath(const std::string& dataDir) {
   return dataDir + "/__app/assets/styles/mainCompact.css";
 }

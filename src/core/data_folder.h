@@ -29,6 +29,8 @@ std::string RawStartPagePath(const std::string& dataDir);
 std::string ProbeTargetPath(const std::string& dataDir);
 // The fetched copy of the shop's style sheet the offline page links to.
 std::string StyleSheetPath(const std::string& dataDir);
+// The zoom level kept between runs; apart from app.cfg, whose lines are fixed.
+std::string ZoomStatePath(const std::string& dataDir);
 
 // The first line of the version marker; "" when it is missing or unreadable.
 std::string InstalledVersion(const std::string& dataDir);

@@ -46,8 +46,10 @@ int ListedCodeFromErrno(int err) {
     case EACCES:
     case EPERM:
     case EROFS:
+    case EISDIR:  // a folder stands where the file should be
       return kFileAccessDenied;
     case ENOSPC:
+    case EDQUOT:  // the user's share of the disk is used up
       return kDiskFull;
     default:
       return 0;

@@ -33,6 +33,19 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "Application will now be actualised and prepared for first launch."},
       {"Heslo obsahuje znaky, které nelze použít.",
        "Password contains characters that cannot be used."},
+      {"Zpět", "Back"},
+      {"Vpřed", "Forward"},
+      {"Obnovit", "Reload"},
+      {"Kopírovat", "Copy"},
+      {"Vložit", "Paste"},
+      {"Vybrat vše", "Select all"},
+      {"Uložit odkaz jako…", "Save link as…"},
+      {"Najít:", "Find:"},
+      {"Předchozí", "Previous"},
+      {"Další", "Next"},
+      {"Zavřít", "Close"},
+      {"Počet shod:", "Matches:"},
+      {"Nenalezeno", "Not found"},
   };
 }
 

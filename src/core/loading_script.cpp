@@ -1,42 +1,27 @@
 #include "core/loading_script.h"
 
-#include <cstdio>
+#include "core/io_error.h"
+#include "core/text_file.h"
 
 namespace zovaz {
 
-namespace {
-
-std::string PercentByte(unsigned char c) {
-  char buf[4];
-  std::snprintf(buf, sizeof buf, "%%%02X", c);
-  return buf;
-}
-
-// Characters that cannot stand in a URL path as they are.
-bool NeedsEncodingInFileUrl(unsigned char c) {
-  if (c <= 0x20 || c >= 0x7F) return true;
-  switch (c) {
-    case '"':
-    case '#':
-    case '%':
-    case '<':
-    case '>':
-    case '?':
-    case '[':
-    case '\\':
-    case ']':
-    case '^':
-    case '`':
-    case '{':
-    case '|':
-    case '}':
-      return true;
-    default:
-      return false;
+std::string Base64(const std::string& bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t left = bytes.size() - i;
+    unsigned int group = static_cast<unsigned char>(bytes[i]) << 16;
+    if (left > 1) group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+    if (left > 2) group |= static_cast<unsigned char>(bytes[i + 2]);
+    out += kDigits[(group >> 18) & 63];
+    out += kDigits[(group >> 12) & 63];
+    out += left > 1 ? kDigits[(group >> 6) & 63] : '=';
+    out += left > 2 ? kDigits[group & 63] : '=';
   }
+  return out;
 }
-
-}  // namespace
 
 std::string EscapeForScriptAttribute(const std::string& text) {
   std::string out;
@@ -71,21 +56,30 @@ std::string EscapeForScriptAttribute(const std::string& text) {
 }
 
 std::string ClockImageUrl(const std::string& dataDir) {
-  std::string out = "file://";
-  for (unsigned char c : dataDir + "/__app/assets/images/clock.png") {
-    out += NeedsEncodingInFileUrl(c) ? PercentByte(c) : std::string(1, static_cast<char>(c));
+  try {
+    return "data:image/png;base64," +
+           Base64(ReadFileBytes(dataDir + "/__app/assets/images/clock.png"));
+  } catch (const IoError&) {
+    return "";
   }
-  return out;
 }
 
 std::string LoadingScript(const std::string& loadingText, const std::string& dataDir) {
   const std::string quote = "\"";
-  return "document.getElementById('main').innerHTML='<div style=" + quote +
+  const std::string image = ClockImageUrl(dataDir);
+  // The notice belongs to the page being left; should the engine keep that
+  // page for "Back", it comes back as it was, not frozen under the notice.
+  return "(function(){var m=document.getElementById('main'),o=m.innerHTML;"
+         "window.addEventListener('pageshow',function(e){if(e.persisted)m.innerHTML=o;});"
+         "m.innerHTML='<div style=" +
+         quote +
          "color:#fff;text-align:center;font-weight:bold;position:absolute;width:100%;top:230px;"
          "font-size:12px;" +
-         quote + ">" + EscapeForScriptAttribute(loadingText) + "..<br><br><img alt=" + quote +
-         "Loading.." + quote + " src=" + quote + EscapeForScriptAttribute(ClockImageUrl(dataDir)) +
-         quote + " /></div>'";
+         quote + ">" + EscapeForScriptAttribute(loadingText) + "..<br><br>" +
+         (image.empty() ? std::string()
+                        : "<img alt=" + quote + "Loading.." + quote + " src=" + quote + image +
+                              quote + " />") +
+         "</div>';})();";
 }
 
 }  // namespace zovaz

@@ -1,5 +1,7 @@
 #include "core/shop_address.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace zovaz {
@@ -41,6 +43,18 @@ std::string StyleSheetAddress(const std::string& vendorSiteUrl) {
 
 std::string ProbeAddress(const std::string& vendorSiteUrl) {
   return vendorSiteUrl + "/assets/images/lightbox_blank.gif";
+}
+
+bool HoldsLoginSecret(const std::string& address, const std::string& passwordHash) {
+  std::string lower = address;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (lower.find("/movedown/") != std::string::npos) return true;
+  if (passwordHash.empty()) return false;
+  std::string digest = passwordHash;
+  std::transform(digest.begin(), digest.end(), digest.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower.find(digest) != std::string::npos;
 }
 
 }  // namespace zovaz

@@ -11,6 +11,11 @@ namespace zovaz {
 std::string LoginAddress(const std::string& serverUrl, const std::string& lang,
                          const std::string& userName, const std::string& passwordHash);
 
+// True for an address that logs someone in: a login address (whoever's),
+// or any address carrying `passwordHash` (ignored when empty), letter case
+// aside. Such an address must never be shown, copied or saved.
+bool HoldsLoginSecret(const std::string& address, const std::string& passwordHash);
+
 // The address of the shop's logged-out compact page.
 std::string LogoutPageAddress(const std::string& serverUrl, const std::string& lang);
 

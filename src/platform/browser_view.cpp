@@ -57,6 +57,11 @@ BrowserView::BrowserView(wxWindow* parent) {
   g_signal_connect(native, "create", G_CALLBACK(&BrowserView::HandleCreateSignal), this);
   RestrictSiteDataFolders(native);
   downloads_ = std::make_unique<WebDownloads>(native);
+  contextMenu_ = std::make_unique<ContextMenu>(native);
+  // As browsers print by default: a dark page background would cover the
+  // whole sheet.
+  webkit_settings_set_print_backgrounds(webkit_web_view_get_settings(WEBKIT_WEB_VIEW(native)),
+                                        FALSE);
 }
 
 BrowserView::~BrowserView() {

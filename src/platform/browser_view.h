@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/context_menu.h"
 #include "platform/web_downloads.h"
 
 class wxWebView;
@@ -67,6 +68,9 @@ class BrowserView {
   // Where downloads are asked for and reported.
   WebDownloads& Downloads() { return *downloads_; }
 
+  // The right-click menu.
+  ContextMenu& Menu() { return *contextMenu_; }
+
  private:
   void HandleLoaded(wxWebViewEvent& event);
   void HandleNewWindow(wxWebViewEvent& event);
@@ -80,6 +84,7 @@ class BrowserView {
   std::function<bool()> printHandler_;
   std::function<void(const std::string&)> newWindow_;
   std::unique_ptr<WebDownloads> downloads_;
+  std::unique_ptr<ContextMenu> contextMenu_;
 };
 
 // "file://" URL of an absolute local path.

@@ -9,16 +9,24 @@ namespace {
 
 // Over whatever window the user is working in: a box raised while the
 // settings dialog is open must not hide behind it.
-void ShowBox(const std::string& text, long icon, wxWindow* fallbackParent) {
+wxWindow* BoxParent(wxWindow* fallbackParent) {
   wxWindow* parent = wxGetActiveWindow();
-  wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kApplicationTitle), wxOK | icon,
-               parent != nullptr ? parent : fallbackParent);
+  return parent != nullptr ? parent : fallbackParent;
 }
 
 }  // namespace
 
-void ModalMessageBoxes::Inform(const std::string& text) { ShowBox(text, wxICON_NONE, parent_); }
+void ModalMessageBoxes::Inform(const std::string& text) {
+  wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_NONE,
+               BoxParent(parent_));
+}
 
-void ModalMessageBoxes::Error(const std::string& text) { ShowBox(text, wxICON_ERROR, parent_); }
+void ModalMessageBoxes::Error(const std::string& text) {
+  // GTK 3's native message dialog draws no icon, and an error must not look
+  // like a notice: wxWidgets' own dialog draws the error icon itself.
+  wxGenericMessageDialog box(BoxParent(parent_), wxString::FromUTF8(text),
+                             wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_ERROR | wxCENTRE);
+  box.ShowModal();
+}
 
 }  // namespace zovaz

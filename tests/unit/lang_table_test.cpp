@@ -36,6 +36,19 @@ const std::vector<LangRow> kExpected = {
      "Application will now be actualised and prepared for first launch."},
     {"Heslo obsahuje znaky, které nelze použít.",
      "Password contains characters that cannot be used."},
+    {"Zpět", "Back"},
+    {"Vpřed", "Forward"},
+    {"Obnovit", "Reload"},
+    {"Kopírovat", "Copy"},
+    {"Vložit", "Paste"},
+    {"Vybrat vše", "Select all"},
+    {"Uložit odkaz jako…", "Save link as…"},
+    {"Najít:", "Find:"},
+    {"Předchozí", "Previous"},
+    {"Další", "Next"},
+    {"Zavřít", "Close"},
+    {"Počet shod:", "Matches:"},
+    {"Nenalezeno", "Not found"},
 };
 
 }  // namespace

@@ -2,44 +2,59 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "common/test_files.h"
+
 using namespace zovaz;
+using zovaz::testing::TempDir;
+
+namespace {
+
+// A data folder whose notice image holds `bytes`.
+void PutClock(const TempDir& data, const std::string& bytes) {
+  std::filesystem::create_directories(data / "__app/assets/images");
+  zovaz::testing::WriteFile(data / "__app/assets/images/clock.png", bytes);
+}
+
+}  // namespace
 
 TEST(LoadingScript, IsTheNoticeByteForByte) {
+  TempDir data;
+  PutClock(data, "PNG");
   EXPECT_EQ(
-      LoadingScript("Načítám", "/home/jan/.local/share/Marlevo"),
-      R"(document.getElementById('main').innerHTML='<div style="color:#fff;text-align:center;)"
+      LoadingScript("Načítám", data.path()),
+      R"((function(){var m=document.getElementById('main'),o=m.innerHTML;)"
+      R"(window.addEventListener('pageshow',function(e){if(e.persisted)m.innerHTML=o;});)"
+      R"(m.innerHTML='<div style="color:#fff;text-align:center;)"
       R"(font-weight:bold;position:absolute;width:100%;top:230px;font-size:12px;">Načítám..)"
-      R"(<br><br><img alt="Loading.." )"
-      R"(src="file:///home/jan/.local/share/Marlevo/__app/assets/images/clock.png" /></div>')");
-  EXPECT_EQ(
-      LoadingScript("Loading", "/d"),
-      R"(document.getElementById('main').innerHTML='<div style="color:#fff;text-align:center;)"
-      R"(font-weight:bold;position:absolute;width:100%;top:230px;font-size:12px;">Loading..)"
-      R"(<br><br><img alt="Loading.." src="file:///d/__app/assets/images/clock.png" /></div>')");
+      R"(<br><br><img alt="Loading.." src="data:image/png;base64,UE5H" /></div>';})();)");
   EXPECT_EQ(std::string(kPrintScript), "window.print();");
 }
 
-TEST(LoadingScript, NoDataFolderNameCanBreakOutOfTheScript) {
-  EXPECT_EQ(ClockImageUrl("/home/o'brien/M"),
-            "file:///home/o'brien/M/__app/assets/images/clock.png");
-  EXPECT_EQ(
-      LoadingScript("Načítám", "/home/o'brien/M"),
-      R"(document.getElementById('main').innerHTML='<div style="color:#fff;text-align:center;)"
-      R"(font-weight:bold;position:absolute;width:100%;top:230px;font-size:12px;">Načítám..)"
-      R"(<br><br><img alt="Loading.." )"
-      R"(src="file:///home/o\'brien/M/__app/assets/images/clock.png" /></div>')");
-  // Quote, backslash, double quote, "<", "&", line breaks, and what a URL
-  // path cannot carry as it stands.
-  EXPECT_EQ(ClockImageUrl("/t/a\"b<c\\d&e'f\ng\rh i%j#k?l/Jiří"),
-            "file:///t/a%22b%3Cc%5Cd&e'f%0Ag%0Dh%20i%25j%23k%3Fl/Ji%C5%99%C3%AD"
-            "/__app/assets/images/clock.png");
-  EXPECT_EQ(
-      LoadingScript("x", "/t/a\"b<c\\d&e'f\ng\rh i%j#k?l/Jiří"),
-      R"(document.getElementById('main').innerHTML='<div style="color:#fff;text-align:center;)"
-      R"(font-weight:bold;position:absolute;width:100%;top:230px;font-size:12px;">x..)"
-      R"(<br><br><img alt="Loading.." )"
-      R"(src="file:///t/a%22b%3Cc%5Cd&amp;e\'f%0Ag%0Dh%20i%25j%23k%3Fl/Ji%C5%99%C3%AD)"
-      R"(/__app/assets/images/clock.png" /></div>')");
+TEST(LoadingScript, CarriesTheImageItselfAndNoFolderName) {
+  TempDir data;
+  // Every byte value, so each base64 digit is met.
+  std::string png;
+  for (int i = 0; i < 256; ++i) png += static_cast<char>(i);
+  PutClock(data, png);
+  const std::string url = ClockImageUrl(data.path());
+  ASSERT_TRUE(url.starts_with("data:image/png;base64,AAECAwQF")) << url;
+  EXPECT_TRUE(url.ends_with("+fr7/P3+/w==")) << url;
+  EXPECT_EQ(url.size(), std::string("data:image/png;base64,").size() + 344);
+  EXPECT_EQ(LoadingScript("x", data.path()).find(data.path()), std::string::npos);
+  EXPECT_EQ(Base64(""), "");
+  EXPECT_EQ(Base64("a"), "YQ==");
+  EXPECT_EQ(Base64("ab"), "YWI=");
+  EXPECT_EQ(Base64("abc"), "YWJj");
+}
+
+TEST(LoadingScript, WithoutTheImageTheNoticeStillShowsItsText) {
+  TempDir data;
+  EXPECT_EQ(ClockImageUrl(data.path()), "");
+  const std::string script = LoadingScript("Načítám", data.path());
+  EXPECT_NE(script.find(">Načítám..<br><br></div>'"), std::string::npos) << script;
+  EXPECT_EQ(script.find("<img"), std::string::npos);
 }
 
 TEST(EscapeForScriptAttribute, EscapesForBothTheStringAndTheAttribute) {

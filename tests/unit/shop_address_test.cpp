@@ -39,3 +39,24 @@ TEST(ShopAddress, AssetsComeFromTheVendorSite) {
   EXPECT_EQ(StyleSheetAddress("http://v.test"), "http://v.test/assets/styles/mainCompact.css");
   EXPECT_EQ(ProbeAddress("http://v.test"), "http://v.test/assets/images/lightbox_blank.gif");
 }
+
+TEST(ShopAddress, EveryAddressThatLogsInIsKnownAsSecret) {
+  const std::string digest = "0123456789abcdef0123456789abcdef";
+  const std::string login = LoginAddress("http://shop", "cze", "jan", digest);
+  for (const std::string& secret :
+       {login, login + "#:~:text=Vítejte", login + "?x=1",
+        // Whoever's login, and the digest wherever it stands, in any case.
+        LoginAddress("http://shop", "eng", "eva", "ffff"),
+        std::string("http://shop/CZE/MoveUp/jan/MoveDown/x"),
+        std::string("http://elsewhere/?d=0123456789ABCDEF0123456789ABCDEF")}) {
+    SCOPED_TRACE(secret);
+    EXPECT_TRUE(HoldsLoginSecret(secret, digest));
+  }
+  for (const std::string& plain :
+       {std::string("http://shop/cze/documents"), std::string("http://shop/movedown"),
+        LogoutPageAddress("http://shop", "cze")}) {
+    SCOPED_TRACE(plain);
+    EXPECT_FALSE(HoldsLoginSecret(plain, digest));
+    EXPECT_FALSE(HoldsLoginSecret(plain, ""));
+  }
+}

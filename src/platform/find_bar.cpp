@@ -1,0 +1,127 @@
+#include "platform/find_bar.h"
+
+#include <webkit2/webkit2.h>
+#include <wx/button.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+namespace zovaz {
+
+namespace {
+
+constexpr guint32 kOptions = WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE | WEBKIT_FIND_OPTIONS_WRAP_AROUND;
+// Enough to count every match on a shop page; the engine stops counting there.
+constexpr guint kMaxMatches = 1000;
+
+wxString Text(const std::string& utf8) { return wxString::FromUTF8(utf8); }
+
+}  // namespace
+
+FindBar::FindBar(wxWindow* parent, wxWindow* page, void* nativeView,
+                 const std::function<std::string(const std::string&)>& translate)
+    : wxPanel(parent, wxID_ANY),
+      controller_(webkit_web_view_get_find_controller(WEBKIT_WEB_VIEW(nativeView))),
+      page_(page),
+      translate_(translate) {
+  auto* label = new wxStaticText(this, wxID_ANY, Text(translate_("Najít:")));
+  field_ = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, wxSize(220, -1),
+                          wxTE_PROCESS_ENTER);
+  auto* previous = new wxButton(this, wxID_ANY, Text(translate_("Předchozí")));
+  auto* next = new wxButton(this, wxID_ANY, Text(translate_("Další")));
+  status_ = new wxStaticText(this, wxID_ANY, wxString());
+  auto* close = new wxButton(this, wxID_ANY, Text(translate_("Zavřít")));
+
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  row->Add(label, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 6);
+  row->Add(field_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+  row->Add(previous, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  row->Add(next, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+  row->Add(status_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+  row->Add(close, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  column->Add(row, 0, wxEXPAND | wxTOP | wxBOTTOM, 3);
+  SetSizer(column);
+
+  field_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { Search(); });
+  field_->Bind(wxEVT_KEY_DOWN, &FindBar::HandleKey, this);
+  previous->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Previous(); });
+  next->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Next(); });
+  close->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); });
+  g_object_ref(controller_);
+  g_signal_connect(controller_, "found-text", G_CALLBACK(&FindBar::HandleFound), this);
+  g_signal_connect(controller_, "failed-to-find-text", G_CALLBACK(&FindBar::HandleFailed), this);
+}
+
+FindBar::~FindBar() {
+  g_signal_handlers_disconnect_by_data(controller_, this);
+  g_object_unref(controller_);
+}
+
+void FindBar::Open() {
+  if (!IsShown()) {
+    Show();
+    GetParent()->Layout();
+  }
+  field_->SetFocus();
+  field_->SelectAll();
+  if (!field_->IsEmpty()) Search();
+}
+
+void FindBar::Close() {
+  webkit_find_controller_search_finish(WEBKIT_FIND_CONTROLLER(controller_));
+  status_->SetLabel(wxString());
+  Hide();
+  GetParent()->Layout();
+  page_->SetFocus();
+}
+
+void FindBar::Search() {
+  const std::string text(field_->GetValue().utf8_str());
+  auto* controller = WEBKIT_FIND_CONTROLLER(controller_);
+  if (text.empty()) {
+    webkit_find_controller_search_finish(controller);
+    status_->SetLabel(wxString());
+    return;
+  }
+  webkit_find_controller_search(controller, text.c_str(), kOptions, kMaxMatches);
+}
+
+void FindBar::Next() {
+  if (field_->IsEmpty()) return;
+  webkit_find_controller_search_next(WEBKIT_FIND_CONTROLLER(controller_));
+}
+
+void FindBar::Previous() {
+  if (field_->IsEmpty()) return;
+  webkit_find_controller_search_previous(WEBKIT_FIND_CONTROLLER(controller_));
+}
+
+std::string FindBar::Status() const { return std::string(status_->GetLabel().utf8_str()); }
+
+void FindBar::HandleKey(wxKeyEvent& event) {
+  const int key = event.GetKeyCode();
+  if (key == WXK_ESCAPE) {
+    Close();
+  } else if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+    if (event.ShiftDown()) {
+      Previous();
+    } else {
+      Next();
+    }
+  } else {
+    event.Skip();
+  }
+}
+
+void FindBar::HandleFound(void*, unsigned matches, void* self) {
+  auto* bar = static_cast<FindBar*>(self);
+  bar->status_->SetLabel(Text(bar->translate_("Počet shod:") + " " + std::to_string(matches)));
+}
+
+void FindBar::HandleFailed(void*, void* self) {
+  auto* bar = static_cast<FindBar*>(self);
+  bar->status_->SetLabel(Text(bar->translate_("Nenalezeno")));
+}
+
+}  // namespace zovaz
