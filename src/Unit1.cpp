@@ -54,13 +54,12 @@ TForm1::TForm1(TForm1Environment environment)
   wheelZoom_ = std::make_unique<WheelZoom>(
       WebBrowser_V11->Widget()->GetNativeBackend(),
       [this](int step) { SetZoom(step > 0 ? ZoomIn(zoom_) : ZoomOut(zoom_)); });
+  // Keys in the page go through the view's own hook; elsewhere in the
+  // window (the find bar) through wxWidgets'.
+  viewKeys_ = std::make_unique<ViewKeys>(
+      WebBrowser_V11->Widget()->GetNativeBackend(),
+      [this](int key, int modifiers) { return Shortcut(key, modifiers); });
   Bind(wxEVT_CHAR_HOOK, &TForm1::FormKeyDown, this);
-  // Without a compositor a closed menu leaves its shape on the page until
-  // the page is painted again.
-  Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
-    event.Skip();
-    CallAfter([this] { WebBrowser_V11->Widget()->Refresh(); });
-  });
   auto* column = new wxBoxSizer(wxVERTICAL);
   column->Add(WebBrowser_V11->Widget(), 1, wxEXPAND);
   SetSizer(column);
@@ -274,22 +273,24 @@ void TForm1::WebBrowser_V11NavigateComplete(const std::string&) { SetTitle(Wx(Sa
 
 void TForm1::FormKeyDown(wxKeyEvent& event) {
   const int key = event.GetKeyCode();
-  const int modifiers = event.GetModifiers();
+  if (!Shortcut(key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key, event.GetModifiers()))
+    event.Skip();
+}
+
+bool TForm1::Shortcut(int key, int modifiers) {
   const bool ctrl = modifiers == wxMOD_CONTROL;
   wxWebView* view = WebBrowser_V11->Widget();
-  if (key == WXK_F5 && modifiers == wxMOD_NONE) {
-    view->Reload();
-  } else if (ctrl && (key == 'R' || key == 'r')) {
+  if ((key == WXK_F5 && modifiers == wxMOD_NONE) || (ctrl && key == 'R')) {
     view->Reload();
   } else if (modifiers == wxMOD_ALT && key == WXK_LEFT) {
     if (view->CanGoBack()) view->GoBack();
   } else if (modifiers == wxMOD_ALT && key == WXK_RIGHT) {
     if (view->CanGoForward()) view->GoForward();
-  } else if (ctrl && (key == 'P' || key == 'p')) {
+  } else if (ctrl && key == 'P') {
     Guarded([this] { isk1Click(); });
-  } else if (ctrl && (key == 'Q' || key == 'q')) {
+  } else if (ctrl && key == 'Q') {
     Ukonit1Click();
-  } else if (ctrl && (key == 'F' || key == 'f')) {
+  } else if (ctrl && key == 'F') {
     OpenFindBar();
   } else if ((modifiers & ~wxMOD_SHIFT) == wxMOD_CONTROL &&
              (key == '+' || key == '=' || key == WXK_NUMPAD_ADD || key == WXK_ADD)) {
@@ -302,8 +303,9 @@ void TForm1::FormKeyDown(wxKeyEvent& event) {
              FindBar1->IsShown()) {
     FindBar1->Close();
   } else {
-    event.Skip();
+    return false;
   }
+  return true;
 }
 
 void TForm1::OpenFindBar() {

@@ -15,6 +15,7 @@
 #include "platform/download.h"
 #include "platform/find_bar.h"
 #include "platform/message_box.h"
+#include "platform/view_keys.h"
 #include "platform/wheel_zoom.h"
 
 class wxKeyEvent;
@@ -109,6 +110,8 @@ class TForm1 : public wxFrame, public DialogHost {
   void CreateMenus();
   // The keys that work wherever the focus is in the window.
   void FormKeyDown(wxKeyEvent& event);
+  // True when `key` (upper-case for letters) with `modifiers` is one of them.
+  bool Shortcut(int key, int modifiers);
   void OpenFindBar();
   void ApplyKeptZoom();
   void LocalizeMenus();
@@ -125,4 +128,5 @@ class TForm1 : public wxFrame, public DialogHost {
   TForm3* about_ = nullptr;
   double zoom_ = 1.0;
   std::unique_ptr<zovaz::WheelZoom> wheelZoom_;
+  std::unique_ptr<zovaz::ViewKeys> viewKeys_;
 };

@@ -38,6 +38,10 @@ void UseCzechMessages() {
     setenv("LC_MESSAGES", kCzechLocale, 1);
   }
   setenv("LANGUAGE", "cs", 1);
+  // wxWidgets keeps GTK from setting the locale, so the messages category
+  // would stay "C"; the environment above also reaches the engine's own
+  // processes.
+  std::setlocale(LC_MESSAGES, "");
 }
 
 void LoadToolkitTranslations() {

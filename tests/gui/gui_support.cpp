@@ -1,14 +1,16 @@
 #include "gui_support.h"
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <glib.h>
-#include <sstream>
-#include <thread>
 #include <webkit2/webkit2.h>
 #include <wx/app.h>
 #include <wx/webview.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "core/data_folder.h"
 #include "core/text_file.h"
@@ -114,6 +116,17 @@ void ClientTest::Click(wxMenuItem* item) {
 }
 
 std::string ClientTest::ShownAddress() { return form->WebBrowser_V11->CurrentAddress(); }
+
+void ClientTest::Input(const std::string& actions, int x, int y) {
+  form->Raise();
+  const wxPoint at = form->WebBrowser_V11->Widget()->GetScreenPosition() + wxPoint(x, y);
+  // From outside the window, so a window just opened under the pointer
+  // learns that the pointer, and so the keys, are its.
+  const std::string command = "xdotool mousemove 0 0 sleep 0.05 mousemove " + std::to_string(at.x) + " " +
+                              std::to_string(at.y) + " sleep 0.05 " + actions;
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  PumpFor(200);
+}
 
 std::string ClientTest::EvalInPage(const std::string& script) {
   wxString output;

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <wx/menu.h>
+#include <wx/webview.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-#include <wx/menu.h>
-#include <wx/webview.h>
 
 #include "Unit1.h"
 #include "common/test_files.h"
@@ -66,6 +66,10 @@ class ClientTest : public ::testing::Test {
   void Click(wxMenuItem* item);
   // Runs a script in the shown page and returns its string result.
   std::string EvalInPage(const std::string& script);
+  // Real input through the X server, as a user gives it: the pointer is put
+  // over the page at (x, y) of the view first, so keys reach this window.
+  // `actions` are xdotool's, e.g. "key ctrl+f" or "click 3".
+  void Input(const std::string& actions, int x = 300, int y = 300);
 
   shop::ShopServer shop;
   RecordingMessages recorder;

@@ -1,0 +1,223 @@
+// Browsing as customers expect: the client's own context menu that never
+// gives the login address away, the keys, find, and a zoom level that
+// outlives a restart.
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <map>
+
+#include "core/data_folder.h"
+#include "core/shop_address.h"
+#include "crypto/password_digest.h"
+#include "gui_support.h"
+#include "platform/find_bar.h"
+
+using zovaz::testing::ClientTest;
+using zovaz::testing::PumpUntil;
+using zovaz::testing::ReadFile;
+
+namespace {
+
+// The menu the engine would show, recorded instead of shown.
+struct SeenMenu {
+  std::map<std::string, bool> enabled;  // action name -> enabled
+  std::map<std::string, GAction*> actions;
+  int shown = 0;
+
+  ~SeenMenu() { Clear(); }
+  void Clear() {
+    for (auto& [name, action] : actions) g_object_unref(action);
+    actions.clear();
+    enabled.clear();
+  }
+  static gboolean Record(WebKitWebView*, WebKitContextMenu* menu, GdkEvent*, WebKitHitTestResult*,
+                         gpointer self) {
+    auto* seen = static_cast<SeenMenu*>(self);
+    seen->Clear();
+    for (GList* it = webkit_context_menu_get_items(menu); it != nullptr; it = it->next) {
+      auto* item = WEBKIT_CONTEXT_MENU_ITEM(it->data);
+      if (webkit_context_menu_item_is_separator(item)) continue;
+      GAction* action = webkit_context_menu_item_get_gaction(item);
+      const std::string name = action != nullptr ? g_action_get_name(action) : "engine's own";
+      seen->enabled[name] = action != nullptr && g_action_get_enabled(action);
+      if (action != nullptr) seen->actions[name] = G_ACTION(g_object_ref(action));
+    }
+    ++seen->shown;
+    return TRUE;
+  }
+};
+
+class BrowsingTest : public ClientTest {
+ protected:
+  std::string Digest() { return zovaz::PasswordDigest(zovaz::shop::kDemoPassword); }
+  std::string Login() {
+    return zovaz::LoginAddress(shop.BaseUrl(), "cze", zovaz::shop::kDemoUser, Digest());
+  }
+  void StartLoggedIn() {
+    PrepareDataFolder(zovaz::shop::kDemoUser, Digest(), "1");
+    StartClient();
+    ASSERT_TRUE(WaitForNavigation(0));
+    ASSERT_EQ(ShownAddress(), Login());
+  }
+  void Show(const std::string& address) {
+    const int before = navigations();
+    form->WebBrowser_V11->Navigate(address);
+    ASSERT_TRUE(WaitForNavigation(before));
+  }
+  size_t RequestsFor(const std::string& path) {
+    const auto requests = shop.Requests();
+    return std::count_if(requests.begin(), requests.end(), [&](const std::string& line) {
+      return line.find(path) != std::string::npos;
+    });
+  }
+  // Right-clicks at (x, y) of the view and waits for the menu.
+  void OpenMenu(SeenMenu& seen, int x, int y) {
+    const int before = seen.shown;
+    Input("click 3", x, y);
+    ASSERT_TRUE(PumpUntil([&] { return seen.shown > before; }, 5000));
+  }
+  std::string Clipboard() {
+    gchar* text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+    const std::string result = text != nullptr ? text : "";
+    g_free(text);
+    return result;
+  }
+};
+
+const std::map<std::string, bool> kOnlyTheCustomersItems = {
+    {"back", false},  {"forward", false},    {"reload", false},    {"copy", false},
+    {"paste", false}, {"select-all", false}, {"save-link", false}, {"print", false}};
+
+std::map<std::string, bool> NamesOf(const SeenMenu& seen) {
+  std::map<std::string, bool> names;
+  for (const auto& [name, enabled] : seen.enabled) names[name] = false;
+  return names;
+}
+
+}  // namespace
+
+TEST_F(BrowsingTest, ContextMenuNeverGivesTheLoginAddressAway) {
+  StartLoggedIn();
+  SeenMenu seen;
+  void* native = form->WebBrowser_V11->Widget()->GetNativeBackend();
+  g_signal_connect(native, "context-menu", G_CALLBACK(&SeenMenu::Record), &seen);
+  // A link to the login address itself, where the pointer will be.
+  const std::string link =
+      "var a=document.createElement('a');a.href='" + Login() +
+      "';a.textContent='tady';"
+      "a.style.cssText='position:fixed;left:0;top:0;width:300px;height:80px;display:block;"
+      "z-index:9';document.body.appendChild(a);'ok'";
+  gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "před", -1);
+
+  for (const std::string& page : {Login(), shop.BaseUrl() + "/documents"}) {
+    SCOPED_TRACE(page);
+    if (page != Login()) Show(page);
+    ASSERT_EQ(EvalInPage(link), "ok");
+    OpenMenu(seen, 40, 40);
+    EXPECT_EQ(NamesOf(seen), kOnlyTheCustomersItems);
+    // Saving would offer the digest as the file name.
+    EXPECT_FALSE(seen.enabled["save-link"]);
+    EXPECT_TRUE(seen.enabled["select-all"]);
+    // Everything a customer can copy from here: the page's text, never the address.
+    g_action_activate(seen.actions["select-all"], nullptr);
+    OpenMenu(seen, 40, 40);
+    ASSERT_TRUE(seen.enabled["copy"]);
+    g_action_activate(seen.actions["copy"], nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return Clipboard() != "před"; }, 5000));
+    EXPECT_NE(Clipboard().find("tady"), std::string::npos) << Clipboard();
+    EXPECT_EQ(Clipboard().find(Digest()), std::string::npos) << Clipboard();
+    EXPECT_EQ(Clipboard().find("movedown"), std::string::npos) << Clipboard();
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "před", -1);
+  }
+  // Back is offered once there is somewhere to go back to, and an ordinary
+  // link may be saved.
+  EXPECT_TRUE(seen.enabled["back"]);
+  const std::string invoice =
+      "var r=document.getElementById('invoice').getBoundingClientRect();"
+      "Math.round(r.left+3)+','+Math.round(r.top+r.height/2)";
+  const std::string at = EvalInPage(invoice);
+  const size_t comma = at.find(',');
+  ASSERT_NE(comma, std::string::npos) << at;
+  OpenMenu(seen, std::stoi(at.substr(0, comma)), std::stoi(at.substr(comma + 1)));
+  EXPECT_TRUE(seen.enabled["save-link"]);
+  g_signal_handlers_disconnect_by_data(native, &seen);
+}
+
+TEST_F(BrowsingTest, KeysReloadWalkTheHistoryAndFind) {
+  StartLoggedIn();
+  // F5 and Ctrl+R ask the shop for the page again.
+  for (const char* keys : {"F5", "ctrl+r"}) {
+    SCOPED_TRACE(keys);
+    const size_t asked = RequestsFor("/movedown/");
+    const int before = navigations();
+    Input(std::string("key --clearmodifiers ") + keys);
+    ASSERT_TRUE(WaitForNavigation(before));
+    EXPECT_EQ(RequestsFor("/movedown/"), asked + 1);
+  }
+  Show(shop.BaseUrl() + "/documents");
+  int before = navigations();
+  Input("key --clearmodifiers alt+Left");
+  ASSERT_TRUE(WaitForNavigation(before));
+  EXPECT_EQ(ShownAddress(), Login());
+  before = navigations();
+  Input("key --clearmodifiers alt+Right");
+  ASSERT_TRUE(WaitForNavigation(before));
+  EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+
+  Show(Login());
+  Input("key --clearmodifiers ctrl+f");
+  ASSERT_NE(form->FindBar1, nullptr);
+  ASSERT_TRUE(form->FindBar1->IsShown());
+  Input("type --delay 20 zakaznik");
+  EXPECT_TRUE(PumpUntil([&] { return form->FindBar1->Status() == "Počet shod: 2"; }, 5000))
+      << form->FindBar1->Status();
+  form->FindBar1->Field()->ChangeValue("");
+  Input("type --delay 20 xyzzy");
+  EXPECT_TRUE(PumpUntil([&] { return form->FindBar1->Status() == "Nenalezeno"; }, 5000))
+      << form->FindBar1->Status();
+  Input("key --clearmodifiers Escape");
+  EXPECT_FALSE(form->FindBar1->IsShown());
+}
+
+TEST_F(BrowsingTest, ZoomLevelSurvivesARestartAndLeavesTheConfigAlone) {
+  StartLoggedIn();
+  const std::string config = ReadFile(zovaz::ConfigPath(DataDir()));
+  EXPECT_DOUBLE_EQ(form->Zoom(), 1.0);
+  Input("key --clearmodifiers ctrl+plus");
+  Input("key --clearmodifiers ctrl+plus");
+  Input("key --clearmodifiers ctrl+minus");
+  EXPECT_DOUBLE_EQ(form->Zoom(), 1.1);
+  // Ctrl+wheel up, one step.
+  Input("keydown ctrl click 4 keyup ctrl");
+  EXPECT_DOUBLE_EQ(form->Zoom(), 1.25);
+  EXPECT_NEAR(form->WebBrowser_V11->Widget()->GetZoomFactor(), 1.25, 1e-3);
+  EXPECT_EQ(ReadFile(zovaz::ConfigPath(DataDir())), config);
+
+  CloseClient();
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  EXPECT_DOUBLE_EQ(form->Zoom(), 1.25);
+  EXPECT_NEAR(form->WebBrowser_V11->Widget()->GetZoomFactor(), 1.25, 1e-3);
+  Input("key --clearmodifiers ctrl+0");
+  EXPECT_DOUBLE_EQ(form->Zoom(), 1.0);
+  EXPECT_EQ(ReadFile(zovaz::ConfigPath(DataDir())), config);
+}
+
+TEST_F(BrowsingTest, BackNeverLandsOnAPageFrozenUnderTheLoadingNotice) {
+  PrepareDataFolder(zovaz::shop::kDemoUser, Digest(), "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  const std::string shown = EvalInPage("document.getElementById('main').innerHTML");
+  int before = navigations();
+  Click(form->Pipojit1);
+  ASSERT_TRUE(WaitForNavigation(before));
+  ASSERT_EQ(ShownAddress(), Login());
+  before = navigations();
+  Input("key --clearmodifiers alt+Left");
+  ASSERT_TRUE(WaitForNavigation(before));
+  EXPECT_TRUE(ShownAddress().ends_with("/lilindex.html")) << ShownAddress();
+  EXPECT_TRUE(PumpUntil(
+      [&] { return EvalInPage("document.getElementById('main').innerHTML") == shown; }, 5000));
+}
