@@ -70,7 +70,7 @@ TForm1Environment ClientTest::Environment() {
   environment.localAppData = appData_.path();
   environment.exeDir = exeDir_.path();
   environment.vendorSiteUrl = shop.BaseUrl();
-  environment.vendorSiteName = "Marlevo";
+  environment.vendorSiteName = vendorSiteName;
   environment.messages = &recorder;
   environment.openLink = [this](const std::string& url) {
     openedLinks.push_back(url);
@@ -122,8 +122,8 @@ void ClientTest::Input(const std::string& actions, int x, int y) {
   const wxPoint at = form->WebBrowser_V11->Widget()->GetScreenPosition() + wxPoint(x, y);
   // From outside the window, so a window just opened under the pointer
   // learns that the pointer, and so the keys, are its.
-  const std::string command = "xdotool mousemove 0 0 sleep 0.05 mousemove " + std::to_string(at.x) + " " +
-                              std::to_string(at.y) + " sleep 0.05 " + actions;
+  const std::string command = "xdotool mousemove 0 0 sleep 0.05 mousemove " + std::to_string(at.x) +
+                              " " + std::to_string(at.y) + " sleep 0.05 " + actions;
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   PumpFor(200);
 }

@@ -72,6 +72,7 @@ class ClientTest : public ::testing::Test {
   void Input(const std::string& actions, int x = 300, int y = 300);
 
   shop::ShopServer shop;
+  std::string vendorSiteName = "Marlevo";
   RecordingMessages recorder;
   // Addresses the client handed to the desktop's browser.
   std::vector<std::string> openedLinks;

@@ -1,6 +1,9 @@
 // The main window as the user meets it: frame, menus, first run, errors.
-#include <filesystem>
 #include <sys/stat.h>
+#include <wx/accel.h>
+
+#include <filesystem>
+#include <memory>
 
 #include "core/text_file.h"
 #include "gui_support.h"
@@ -31,6 +34,8 @@ TEST_F(MainWindowTest, IsAFixedWindowWithTheDesignedClientArea) {
 }
 
 TEST_F(MainWindowTest, MenusAreTranslatedInDesignedOrderAndAllEnabled) {
+  // A "&" in the name is shown, not taken for a mnemonic.
+  vendorSiteName = "Marlevo & syn";
   PrepareDataFolder("", "", "0");
   StartClient();
   wxMenuBar* bar = form->GetMenuBar();
@@ -38,9 +43,9 @@ TEST_F(MainWindowTest, MenusAreTranslatedInDesignedOrderAndAllEnabled) {
   EXPECT_EQ(std::string(bar->GetMenuLabelText(0).utf8_str()), "Program");
   EXPECT_EQ(std::string(bar->GetMenuLabelText(1).utf8_str()), "Nápověda");
 
-  const std::vector<wxMenuItem*> program = {form->Pipojit1, form->Lok1, form->N3, form->Ukon1,
-                                            form->N2, form->isk1, form->P1, form->N1,
-                                            form->Ukonit1};
+  const std::vector<wxMenuItem*> program = {form->Pipojit1, form->Lok1, form->N3,
+                                            form->Ukon1,    form->N2,   form->isk1,
+                                            form->P1,       form->N1,   form->Ukonit1};
   const auto& items = form->Progr1->GetMenuItems();
   ASSERT_EQ(items.size(), program.size());
   size_t i = 0;
@@ -49,8 +54,14 @@ TEST_F(MainWindowTest, MenusAreTranslatedInDesignedOrderAndAllEnabled) {
   EXPECT_EQ(Label(form->Lok1), "Odpojit");
   EXPECT_EQ(Label(form->Ukon1), "Nastavení");
   EXPECT_EQ(Label(form->isk1), "Tisk");
-  EXPECT_EQ(Label(form->P1), "Přejít na web Marlevo");
+  EXPECT_EQ(Label(form->P1), "Přejít na web Marlevo & syn");
   EXPECT_EQ(Label(form->Ukonit1), "Ukončit");
+  // Their keys are shown beside them.
+  for (const auto& [item, keys] : {std::pair{form->isk1, "Ctrl+P"}, {form->Ukonit1, "Ctrl+Q"}}) {
+    std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
+    ASSERT_TRUE(accel);
+    EXPECT_EQ(std::string(accel->ToRawString().utf8_str()), keys);
+  }
   EXPECT_TRUE(form->N1->IsSeparator() && form->N2->IsSeparator() && form->N3->IsSeparator());
 
   // The help menu holds About only; the user guide item never shows.

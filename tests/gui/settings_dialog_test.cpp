@@ -450,5 +450,25 @@ TEST_F(SettingsDialogTest, PastedLineBreaksCannotSplitTheConfigFile) {
   dialog->Hide();
 }
 
+TEST_F(SettingsDialogTest, TabAndShiftTabWalkTheControlsBothWays) {
+  Open("jana", kOtherDigest, "0");
+  RunModal([&] {
+    const std::vector<wxWindow*> order = {dialog->Edit1, dialog->Edit2, dialog->CheckBox1,
+                                          dialog->Button1, dialog->Button2};
+    const auto press = [&](wxWindow* from, int modifiers) {
+      from->SetFocus();
+      PumpUntil([&] { return wxWindow::FindFocus() == from; }, 2000);
+      std::system(modifiers == wxMOD_SHIFT ? "xdotool key shift+Tab" : "xdotool key Tab");
+      PumpFor(150);
+      return wxWindow::FindFocus();
+    };
+    for (size_t i = 0; i + 1 < order.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(press(order[i], wxMOD_NONE), order[i + 1]);
+      EXPECT_EQ(press(order[i + 1], wxMOD_SHIFT), order[i]);
+    }
+  });
+}
+
 }  // namespace
 }  // namespace zovaz::testing
