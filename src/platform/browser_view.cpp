@@ -58,6 +58,7 @@ BrowserView::BrowserView(wxWindow* parent) {
   RestrictSiteDataFolders(native);
   downloads_ = std::make_unique<WebDownloads>(native);
   contextMenu_ = std::make_unique<ContextMenu>(native);
+  repainter_ = std::make_unique<RepaintAfterWindows>(native);
   // As browsers print by default: a dark page background would cover the
   // whole sheet.
   webkit_settings_set_print_backgrounds(webkit_web_view_get_settings(WEBKIT_WEB_VIEW(native)),

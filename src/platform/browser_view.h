@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/context_menu.h"
+#include "platform/repaint_after_windows.h"
 #include "platform/web_downloads.h"
 
 class wxWebView;
@@ -70,6 +71,7 @@ class BrowserView {
 
   // The right-click menu.
   ContextMenu& Menu() { return *contextMenu_; }
+  const RepaintAfterWindows& Repainter() const { return *repainter_; }
 
  private:
   void HandleLoaded(wxWebViewEvent& event);
@@ -85,6 +87,7 @@ class BrowserView {
   std::function<void(const std::string&)> newWindow_;
   std::unique_ptr<WebDownloads> downloads_;
   std::unique_ptr<ContextMenu> contextMenu_;
+  std::unique_ptr<RepaintAfterWindows> repainter_;
 };
 
 // "file://" URL of an absolute local path.

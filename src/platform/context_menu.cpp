@@ -6,8 +6,6 @@ namespace zovaz {
 
 ContextMenu::ContextMenu(void* nativeView) : view_(nativeView) {
   g_signal_connect(view_, "context-menu", G_CALLBACK(&ContextMenu::HandleContextMenu), this);
-  g_signal_connect(view_, "context-menu-dismissed", G_CALLBACK(&ContextMenu::HandleDismissed),
-                   this);
 }
 
 ContextMenu::~ContextMenu() { g_signal_handlers_disconnect_by_data(view_, this); }
@@ -58,12 +56,6 @@ int ContextMenu::HandleContextMenu(void* view, void* menu, void*, void* hitTest,
     g_object_unref(action);
   }
   return FALSE;
-}
-
-void ContextMenu::HandleDismissed(void* view, void*) {
-  // Without a compositor the page under a closed menu stays grey until the
-  // view paints again.
-  gtk_widget_queue_draw(GTK_WIDGET(view));
 }
 
 void ContextMenu::HandleActivate(void* action, void*, void* self) {

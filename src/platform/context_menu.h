@@ -40,7 +40,6 @@ class ContextMenu {
 
  private:
   static int HandleContextMenu(void* view, void* menu, void* event, void* hitTest, void* self);
-  static void HandleDismissed(void* view, void* self);
   static void HandleActivate(void* action, void* parameter, void* self);
   void Run(const std::string& name);
 
