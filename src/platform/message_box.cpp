@@ -17,8 +17,11 @@ wxWindow* BoxParent(wxWindow* fallbackParent) {
 }  // namespace
 
 void ModalMessageBoxes::Inform(const std::string& text) {
-  wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_NONE,
-               BoxParent(parent_));
+  wxMessageDialog box(BoxParent(parent_), wxString::FromUTF8(text),
+                      wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_NONE | wxCENTRE);
+  // The toolkit's Czech for its OK button is not the client's.
+  box.SetOKLabel("OK");
+  box.ShowModal();
 }
 
 void ModalMessageBoxes::Error(const std::string& text) {
@@ -26,6 +29,7 @@ void ModalMessageBoxes::Error(const std::string& text) {
   // like a notice: wxWidgets' own dialog draws the error icon itself.
   wxGenericMessageDialog box(BoxParent(parent_), wxString::FromUTF8(text),
                              wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_ERROR | wxCENTRE);
+  box.SetOKLabel("OK");
   box.ShowModal();
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "core/data_folder.h"
+#include "core/loading_script.h"
 #include "core/shop_address.h"
 #include "crypto/password_digest.h"
 #include "gui_support.h"
@@ -203,6 +204,18 @@ TEST_F(BrowsingTest, ZoomLevelSurvivesARestartAndLeavesTheConfigAlone) {
   Input("key --clearmodifiers ctrl+0");
   EXPECT_DOUBLE_EQ(form->Zoom(), 1.0);
   EXPECT_EQ(ReadFile(zovaz::ConfigPath(DataDir())), config);
+}
+
+TEST_F(BrowsingTest, LoadingNoticeShowsItsClockOnAShopPage) {
+  StartLoggedIn();
+  form->WebBrowser_V11->RunScript(zovaz::LoadingScript("Načítám", DataDir()));
+  // An image the page may not load has no size.
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        return EvalInPage("String(document.querySelector('#main img').naturalWidth)") == "32";
+      },
+      5000))
+      << EvalInPage("String(document.querySelector('#main img').naturalWidth)");
 }
 
 TEST_F(BrowsingTest, BackNeverLandsOnAPageFrozenUnderTheLoadingNotice) {
