@@ -7,6 +7,7 @@
 #include "Unit2.h"
 #include "Unit3.h"
 #include "exception_report.h"
+#include "failure_log.h"
 #include "platform/app_icon.h"
 #include "platform/default_browser.h"
 #include "platform/deployment.h"
@@ -21,6 +22,7 @@ class TApplication : public wxApp {
 
   bool OnInit() override {
     SetAppDisplayName(wxString::FromUTF8(zovaz::kApplicationTitle));
+    zovaz::SetUpFailureLog(argv.GetArguments());
     // Two clients on one data folder would overwrite each other's files: a
     // second start brings the first one to the front and ends (see OnRun).
     instance_ = std::make_unique<zovaz::SingleInstance>(zovaz::DataDirOf(zovaz::LocalAppData()));

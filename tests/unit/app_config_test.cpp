@@ -66,7 +66,9 @@ TEST(WriteAppConfig, WritesFourCrLfLinesOwnerOnlyAndDropsExtraLines) {
 
 TEST(WriteAppConfig, FailureIsReportedAndLeavesNothingBehind) {
   TempDir dir;
-  EXPECT_FALSE(WriteAppConfig(dir / "absent/app.cfg", {"s", "u", "h", "1"}));
+  std::string failure;
+  EXPECT_FALSE(WriteAppConfig(dir / "absent/app.cfg", {"s", "u", "h", "1"}, &failure));
+  EXPECT_EQ(failure, dir / "absent/app.cfg: File not found");
   EXPECT_TRUE(unit::ListFolder(dir.path()).empty());
 }
 
