@@ -127,10 +127,9 @@ std::vector<wxWindow*> BoxControls(const TForm2& d) {
 // Nothing is cut off, nothing overlaps, and the design's alignments hold.
 void ExpectLaidOutAsDesigned(const TForm2& d) {
   const wxSize client = d.GetClientSize();
-  EXPECT_GE(d.ScaleX(), 1.0);
-  EXPECT_GE(d.ScaleY(), 1.0);
-  EXPECT_NEAR(client.x, 401 * d.ScaleX(), 1);
-  EXPECT_NEAR(client.y, 186 * d.ScaleY(), 1);
+  EXPECT_GE(d.Scale(), 1.0);
+  EXPECT_NEAR(client.x, 401 * d.Scale(), 1);
+  EXPECT_NEAR(client.y, 186 * d.Scale(), 1);
 
   std::vector<wxWindow*> all = BoxControls(d);
   all.insert(all.end(), {d.GroupBox1, d.Button1, d.Button2});
