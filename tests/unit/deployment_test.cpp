@@ -5,37 +5,9 @@
 #include <cstdlib>
 
 #include "build_config.h"
+#include "common/test_files.h"
 
-namespace {
-
-// Restores an environment variable when the test ends.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
-
-}  // namespace
+using zovaz::testing::ScopedEnv;
 
 TEST(Deployment, EnvironmentOverridesTheBuiltInVendorSite) {
   {
