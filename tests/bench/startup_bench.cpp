@@ -387,7 +387,7 @@ Run Measure(const Subject& subject, const std::string& url, const std::string& s
     // Sampled as the next page is asked for: the one before has been shown.
     if (session != nullptr && session->sessionPage != lastPage) {
       lastPage = session->sessionPage;
-      if (lastPage == 1 || lastPage % 5 == 0)
+      if (lastPage == 1 || (lastPage - 1) % 5 == 0)
         run.sessionMb.emplace_back(lastPage - 1, OwnMemory(ProcessTree(pid)).ownMb);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
