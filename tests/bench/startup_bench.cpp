@@ -172,9 +172,12 @@ std::string CommandName(pid_t pid) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
   std::string name;
   std::getline(in, name);
+  // Some helpers rewrite their command line into one string.
   std::ifstream cmdline("/proc/" + std::to_string(pid) + "/cmdline");
-  for (std::string arg; std::getline(cmdline, arg, '\0');)
-    if (arg.rfind("--type=", 0) == 0) name += " " + arg.substr(7);
+  std::string command((std::istreambuf_iterator<char>(cmdline)), {});
+  std::replace(command.begin(), command.end(), '\0', ' ');
+  if (const size_t type = command.find(" --type="); type != std::string::npos)
+    name += " " + command.substr(type + 8, command.find(' ', type + 8) - type - 8);
   return name;
 }
 
@@ -484,7 +487,6 @@ void Session(const std::vector<Subject>& subjects, int runs, BenchServer& server
                   Median(mbs));
     std::printf("page 20 +3 s %.0f MB\n  private MB by process at the end:",
                 Summarise(results).ownMb);
-    std::printf("end +3 s %.0f MB\n  private MB by process at the end:", Summarise(results).ownMb);
     for (const auto& [name, mbs] : byProcess) std::printf(" %s %.0f;", name.c_str(), Median(mbs));
     std::printf("\n");
     std::fflush(stdout);
@@ -494,10 +496,12 @@ void Session(const std::vector<Subject>& subjects, int runs, BenchServer& server
 void Usage() {
   std::printf(
       "usage: zovaz_bench [--runs N] [--only start|large|slow|session]... [--client PATH]\n"
-      "                   [--no-browsers] [--shots DIR] [--client-env NAME=VALUE[,NAME=VALUE]]...\n"
+      "                   [--no-browsers] [--shots DIR] [--compare PATH] [--client-env "
+      "NAME=VALUE[,NAME=VALUE]]...\n"
       "  --runs N         starts per subject and scenario (default 7)\n"
       "  --only S         run only the named scenarios\n"
       "  --client-env E   also measure the client with these variables set\n"
+      "  --compare PATH   also measure another build of the client\n"
       "  --no-browsers    measure the client (and its variants) only\n"
       "  --shots DIR      save the screen as each subject paints, to check the probe\n");
 }
@@ -507,7 +511,7 @@ void Usage() {
 int main(int argc, char** argv) {
   int runs = 7;
   std::string client = ZOVAZ_CLIENT_EXE;
-  std::vector<std::string> only, variants;
+  std::vector<std::string> only, variants, others;
   bool browsers = true;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -518,6 +522,8 @@ int main(int argc, char** argv) {
       only.push_back(argv[++i]);
     else if (arg == "--client" && hasValue)
       client = argv[++i];
+    else if (arg == "--compare" && hasValue)
+      others.push_back(argv[++i]);
     else if (arg == "--client-env" && hasValue)
       variants.push_back(argv[++i]);
     else if (arg == "--no-browsers")
@@ -570,6 +576,14 @@ int main(int argc, char** argv) {
     std::stringstream list(variant);
     for (std::string pair; std::getline(list, pair, ',');) s.env.push_back(pair);
     subjects.push_back(s);
+  }
+  for (const std::string& other : others) {
+    // Another build of the client, e.g. the one before a change, in the same run.
+    subjects.push_back({"client " + other,
+                        [other](const std::string&, const std::string&) {
+                          return std::vector<std::string>{other};
+                        },
+                        clientEnv, false});
   }
   if (browsers) {
     subjects.push_back({"surf",
