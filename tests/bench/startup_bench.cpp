@@ -51,6 +51,12 @@ std::string shotsFolder;  // where --shots saves each subject's screen when pain
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
+std::string Format(double mb) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", mb);
+  return text;
+}
+
 // ---------------------------------------------------------------- the server
 
 std::string ItemsPage(const std::string& base, int items, unsigned long colour,
@@ -347,7 +353,7 @@ void Stop(pid_t pid) {
 struct Run {
   double shown = -1, painted = -1, cpu = 0;
   Memory memory;
-  std::vector<std::pair<int, double>> sessionMb;  // page, own MB
+  std::vector<std::pair<int, Memory>> sessionMemory;  // by page shown
 };
 
 Run Measure(const Subject& subject, const std::string& url, const std::string& scratch,
@@ -391,7 +397,7 @@ Run Measure(const Subject& subject, const std::string& url, const std::string& s
     if (session != nullptr && session->sessionPage != lastPage) {
       lastPage = session->sessionPage;
       if (lastPage == 1 || (lastPage - 1) % 5 == 0)
-        run.sessionMb.emplace_back(lastPage - 1, OwnMemory(ProcessTree(pid)).ownMb);
+        run.sessionMemory.emplace_back(lastPage - 1, OwnMemory(ProcessTree(pid)));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -471,24 +477,35 @@ void Session(const std::vector<Subject>& subjects, int runs, BenchServer& server
       "\nsession: log in, then %d shop pages in turn (a page a second); own MB, "
       "medians of %d\n",
       kSessionPages, runs);
-  for (const Subject& subject : subjects) {
-    std::vector<Run> results;
-    for (int round = 0; round < runs; ++round)
-      results.push_back(Measure(subject, loginUrl, scratch + "/run", probe, &server));
+  std::vector<std::vector<Run>> results(subjects.size());
+  for (int round = 0; round < runs; ++round)
+    for (size_t i = 0; i < subjects.size(); ++i)
+      results[i].push_back(Measure(subjects[i], loginUrl, scratch + "/run", probe, &server));
+  auto byProcess = [](const std::vector<const Memory*>& memories) {
+    std::map<std::string, std::vector<double>> mbs;
+    for (const Memory* m : memories)
+      for (const auto& [name, mb] : m->privateMbByName) mbs[name].push_back(mb);
+    std::string text;
+    for (const auto& [name, values] : mbs) text += " " + name + " " + Format(Median(values)) + ";";
+    return text;
+  };
+  for (size_t i = 0; i < subjects.size(); ++i) {
     std::map<int, std::vector<double>> byPage;
-    std::map<std::string, std::vector<double>> byProcess;
-    for (const Run& r : results) {
-      for (const auto& [page, mb] : r.sessionMb) byPage[page].push_back(mb);
-      for (const auto& [name, mb] : r.memory.privateMbByName) byProcess[name].push_back(mb);
+    std::vector<const Memory*> atLogin, atEnd;
+    for (const Run& r : results[i]) {
+      for (const auto& [page, memory] : r.sessionMemory) {
+        byPage[page].push_back(memory.ownMb);
+        if (page == 0) atLogin.push_back(&memory);
+      }
+      atEnd.push_back(&r.memory);
     }
-    std::printf("%s: ", subject.name.c_str());
+    std::printf("%s: ", subjects[i].name.c_str());
     for (const auto& [page, mbs] : byPage)
       std::printf("%s %.0f, ", page == 0 ? "logged in" : ("page " + std::to_string(page)).c_str(),
                   Median(mbs));
-    std::printf("page 20 +3 s %.0f MB\n  private MB by process at the end:",
-                Summarise(results).ownMb);
-    for (const auto& [name, mbs] : byProcess) std::printf(" %s %.0f;", name.c_str(), Median(mbs));
-    std::printf("\n");
+    std::printf("page 20 +3 s %.0f MB\n", Summarise(results[i]).ownMb);
+    std::printf("  private MB by process, logged in:%s\n", byProcess(atLogin).c_str());
+    std::printf("  private MB by process, page 20:  %s\n", byProcess(atEnd).c_str());
     std::fflush(stdout);
   }
 }
