@@ -406,6 +406,8 @@ Run Measure(const Subject& subject, const std::string& url, const std::string& s
   const auto tree = ProcessTree(pid);
   run.memory = OwnMemory(tree);
   for (pid_t p : tree) run.cpu += CpuSeconds(p);
+  // A subject that ended (or crashed) by then has nothing left to measure.
+  if (run.memory.ownMb == 0) run.memory.ownMb = run.cpu = -1;
   Stop(pid);
   return run;
 }
@@ -421,19 +423,21 @@ double Median(std::vector<double> values) {
 struct Summary {
   double shown, painted, ownMb, cpu;
   int failed;
+  int gone;
 };
 
 Summary Summarise(const std::vector<Run>& runs) {
   std::vector<double> shown, painted, mb, cpu;
-  int failed = 0;
+  int failed = 0, gone = 0;
   for (const Run& r : runs) {
     shown.push_back(r.shown);
     painted.push_back(r.painted);
     mb.push_back(r.memory.ownMb);
     cpu.push_back(r.cpu);
     if (r.painted < 0) ++failed;
+    if (r.memory.ownMb < 0) ++gone;
   }
-  return {Median(shown), Median(painted), Median(mb), Median(cpu), failed};
+  return {Median(shown), Median(painted), Median(mb), Median(cpu), failed, gone};
 }
 
 // Every subject started `runs` times, one after another, the order turning
@@ -455,9 +459,11 @@ std::vector<Summary> Scenario(const std::string& title, const std::vector<Subjec
   for (size_t i = 0; i < subjects.size(); ++i) {
     summaries.push_back(Summarise(results[i]));
     const Summary& s = summaries.back();
+    std::string notes;
+    if (s.failed > 0) notes += " " + std::to_string(s.failed) + " never painted;";
+    if (s.gone > 0) notes += " " + std::to_string(s.gone) + " gone before measured;";
     std::printf("| %s | %.3f | %.3f | %.0f | %.2f |%s\n", subjects[i].name.c_str(), s.shown,
-                s.painted, s.ownMb, s.cpu,
-                s.failed > 0 ? (" (" + std::to_string(s.failed) + " never painted)").c_str() : "");
+                s.painted, s.ownMb, s.cpu, notes.c_str());
   }
   for (size_t i = 1; i < subjects.size(); ++i) {
     if (subjects[i].name.rfind("client", 0) == 0) continue;
