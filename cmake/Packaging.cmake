@@ -5,11 +5,11 @@
 #   <prefix>/lib/zovaz/app.cfg      the default configuration
 #   <prefix>/lib/zovaz/icons/       and its window icons
 #   <prefix>/bin/zovaz              relative symlink to the client
-#   <prefix>/bin/zovaz-shop         the stand-in shop
 #   <prefix>/share/applications/, share/metainfo/, share/icons/hicolor/
 #                                   desktop entry, AppStream data, menu icons
 #
-# The test programs are never installed.
+# The test programs and the stand-in shop (a tool for the demo and the tests,
+# run from the build tree) are never installed.
 
 set(ZOVAZ_DESKTOP_ID cz.marlevo.Zovaz)
 set(ZOVAZ_PRIVATE_DIR lib/zovaz)
@@ -34,7 +34,6 @@ set(ZOVAZ_LAUNCHER ${CMAKE_BINARY_DIR}/install-links/zovaz)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
 file(CREATE_LINK ../${ZOVAZ_PRIVATE_DIR}/zovaz ${ZOVAZ_LAUNCHER} SYMBOLIC)
 install(FILES ${ZOVAZ_LAUNCHER} DESTINATION bin)
-install(TARGETS zovaz-shop RUNTIME DESTINATION bin)
 
 install(FILES ${ZOVAZ_DESKTOP_SOURCE}/${ZOVAZ_DESKTOP_ID}.desktop DESTINATION share/applications)
 install(FILES ${ZOVAZ_DESKTOP_SOURCE}/${ZOVAZ_DESKTOP_ID}.metainfo.xml DESTINATION share/metainfo)
@@ -60,8 +59,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGE_DESCRIPTION
   "Opens the online shop of Marlevo in a window of its own, with a menu to\n\
 log in and out, stored credentials (the password only as a digest), an\n\
-offline start page and printing. Also contains zovaz-shop, a stand-in shop\n\
-server for trying the client out without the real one.")
+offline start page and printing.")
 # Dependencies come from the binaries themselves, not from a list kept by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -1,12 +1,16 @@
 // Program entry: the application, its title, and its three windows in order.
-#include <memory>
 #include <wx/app.h>
 #include <wx/weakref.h>
+#include <wx/webview.h>
+
+#include <memory>
 
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "core/data_folder.h"
 #include "exception_report.h"
+#include "failure_log.h"
 #include "platform/app_icon.h"
 #include "platform/default_browser.h"
 #include "platform/deployment.h"
@@ -14,7 +18,7 @@
 #include "platform/shell.h"
 #include "platform/single_instance.h"
 #include "platform/ui_language.h"
-#include "core/data_folder.h"
+#include "platform/web_renderer.h"
 
 class TApplication : public wxApp {
  public:
@@ -22,11 +26,14 @@ class TApplication : public wxApp {
     zovaz::ClaimDesktopId();
     // Before the toolkit reads the locale.
     zovaz::UseCzechMessages();
+    // The engine reads its drawing settings once, when the first view is made.
+    zovaz::ChooseWebRenderer();
   }
 
   bool OnInit() override {
     zovaz::LoadToolkitTranslations();
     SetAppDisplayName(wxString::FromUTF8(zovaz::kApplicationTitle));
+    zovaz::SetUpFailureLog(argv.GetArguments());
     // Two clients on one data folder would overwrite each other's files: a
     // second start brings the first one to the front and ends (see OnRun).
     instance_ = std::make_unique<zovaz::SingleInstance>(zovaz::DataDirOf(zovaz::LocalAppData()));
@@ -48,12 +55,21 @@ class TApplication : public wxApp {
     auto* form1 = new TForm1(environment);
     messages_.SetParent(form1);
     SetTopWindow(form1);
-    auto* form2 = new TForm2(form1, *form1);
-    auto* form3 = new TForm3(form1, *form1);
-    form1->SetDialogs(form2, form3);
+    form1_ = form1;
+    // The dialogs wait until the first page has shown: building them costs
+    // the window its first paint otherwise.
+    form1->WebBrowser_V11->Widget()->Bind(wxEVT_WEBVIEW_LOADED, &TApplication::FirstPageDone, this);
+    form1->WebBrowser_V11->Widget()->Bind(wxEVT_WEBVIEW_ERROR, &TApplication::FirstPageDone, this);
     form1->Show();
     mainWindow_ = form1;
     return true;
+  }
+
+  // A menu command reaches the dialogs through the main window; one that
+  // comes before they were made makes them first.
+  int FilterEvent(wxEvent& event) override {
+    if (event.GetEventType() == wxEVT_MENU) CreateDialogs();
+    return wxApp::FilterEvent(event);
   }
 
   int OnRun() override { return handedOver_ ? 0 : wxApp::OnRun(); }
@@ -71,7 +87,33 @@ class TApplication : public wxApp {
   }
 
  private:
+  void FirstPageDone(wxWebViewEvent& event) {
+    event.Skip();
+    // The engine's own empty page comes before the client's.
+    if (event.GetURL() == "about:blank" || !form1_) return;
+    for (const auto& type : {wxEVT_WEBVIEW_LOADED, wxEVT_WEBVIEW_ERROR})
+      form1_->WebBrowser_V11->Widget()->Unbind(type, &TApplication::FirstPageDone, this);
+    form1_->Bind(wxEVT_IDLE, &TApplication::FirstIdle, this);
+  }
+
+  void FirstIdle(wxIdleEvent& event) {
+    event.Skip();
+    if (form1_) form1_->Unbind(wxEVT_IDLE, &TApplication::FirstIdle, this);
+    CreateDialogs();
+  }
+
+  // In the order the windows always had: main window, settings, About.
+  void CreateDialogs() {
+    if (dialogsCreated_ || !form1_) return;
+    dialogsCreated_ = true;
+    auto* form2 = new TForm2(form1_, *form1_);
+    auto* form3 = new TForm3(form1_, *form1_);
+    form1_->SetDialogs(form2, form3);
+  }
+
   zovaz::ModalMessageBoxes messages_;
+  wxWeakRef<TForm1> form1_;
+  bool dialogsCreated_ = false;
   std::unique_ptr<zovaz::SingleInstance> instance_;
   bool handedOver_ = false;
   wxWeakRef<wxTopLevelWindow> mainWindow_;

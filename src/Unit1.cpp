@@ -20,6 +20,7 @@
 #include "core/text_file.h"
 #include "core/zoom_level.h"
 #include "exception_report.h"
+#include "failure_log.h"
 #include "platform/app_icon.h"
 #include "platform/web_data.h"
 #include "wx_text.h"
@@ -175,8 +176,10 @@ void TForm1::LoadCfg() {
 }
 
 void TForm1::SaveCfg() {
-  // A failed write is not reported: the values stay in force for this run.
-  WriteAppConfig(ConfigPath(DataDir), {ServerUrl, UserName, PasswordHash, AutoLogin});
+  // A failed write is not shown: the values stay in force for this run.
+  std::string failure;
+  if (!WriteAppConfig(ConfigPath(DataDir), {ServerUrl, UserName, PasswordHash, AutoLogin}, &failure))
+    LogFailure("configuration not saved: " + failure);
 }
 
 std::string TForm1::LocalPage() const { return LocalPagePath(DataDir); }

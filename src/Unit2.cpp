@@ -7,14 +7,13 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <algorithm>
-#include <cmath>
 #include <exception>
 #include <initializer_list>
 #include <optional>
 #include <string>
 
 #include "dialog_host.h"
+#include "dialog_layout.h"
 #include "core/app_config.h"
 #include "crypto/password_digest.h"
 #include "exception_report.h"
@@ -24,9 +23,7 @@
 namespace {
 
 
-struct Rect {
-  int left, top, width, height;
-};
+using Rect = zovaz::DesignedRect;
 
 // The designed geometry, in pixels of an 8-point font. Positions inside the
 // group box and the panel are relative to them. The heights of the labels
@@ -120,62 +117,38 @@ void TForm2::FormCreate() {
 }
 
 void TForm2::LayOut() {
-  // GTK's fonts and controls are larger than the design's: grow each axis by
-  // the least factor that lets every control show all of itself, so the
-  // designed proportions stay.
-  double sx = 1.0;
-  double sy = 1.0;
-  const auto needs = [&](wxWindow* control, const Rect& room) {
-    const wxSize best = control->GetBestSize();
-    sx = std::max(sx, static_cast<double>(best.x) / room.width);
-    sy = std::max(sy, static_cast<double>(best.y) / room.height);
-  };
-  needs(Label1, kLabel1);
-  needs(Label2, kLabel2);
-  needs(Label4, kLabel4);
-  needs(Label3, kLabel3);
-  needs(CheckBox1, kCheckBox1);
-  needs(Button1, kButton1);
-  needs(Button2, kButton2);
+  zovaz::DialogLayout layout;
+  // Labels: the design gives their width (the right-aligned ones) or their
+  // row, not their height.
+  layout.Needs(Label1, {0, 0, kLabel1.width, kLabel1.height});
+  layout.Needs(Label2, {0, 0, kLabel2.width, kLabel2.height});
+  layout.Needs(Label4, kLabel4);
+  layout.Needs(Label3, kLabel3);
+  layout.Needs(CheckBox1, kCheckBox1);
+  layout.Needs(Button1, kButton1);
+  layout.Needs(Button2, kButton2);
   // Edit boxes: only their height is fixed by the toolkit.
-  for (wxWindow* edit : {Edit1, Edit2})
-    sy = std::max(sy, static_cast<double>(edit->GetBestSize().y) / kEdit1.height);
+  for (wxWindow* edit : {Edit1, Edit2}) layout.Needs(edit, {0, 0, 0, kEdit1.height});
   const wxSize caption = GroupBox1->GetTextExtent(GroupBox1->GetLabel());
-  sy = std::max(sy, static_cast<double>(caption.y) / kGroupBoxCaptionRoom);
-  sx = std::max(sx, static_cast<double>(caption.x + 2 * kGroupBox1.left) / kGroupBox1.width);
-  scaleX_ = sx;
-  scaleY_ = sy;
+  layout.Needs(wxSize(caption.x + 2 * kGroupBox1.left, caption.y),
+               {0, 0, kGroupBox1.width, kGroupBoxCaptionRoom});
+  scale_ = layout.Scale();
 
-  const auto X = [sx](int x) { return static_cast<int>(std::lround(x * sx)); };
-  const auto Y = [sy](int y) { return static_cast<int>(std::lround(y * sy)); };
-  const auto place = [&](wxWindow* control, const wxPoint& origin, const Rect& r) {
-    const wxSize best = control->GetBestSize();
-    control->SetSize(origin.x + X(r.left), origin.y + Y(r.top), std::max(X(r.width), best.x),
-                     std::max(Y(r.height), best.y));
-  };
-  const auto placeAutoSized = [&](wxWindow* control, const wxPoint& origin, const Rect& r) {
-    control->SetSize(origin.x + X(r.left), origin.y + Y(r.top), control->GetBestSize().x,
-                     control->GetBestSize().y);
-  };
+  layout.Place(GroupBox1, kGroupBox1);
+  const wxPoint box(layout.Px(kGroupBox1.left), layout.Px(kGroupBox1.top));
+  layout.Place(Label1, {kLabel1.left, kLabel1.top, kLabel1.width, 0}, box);
+  layout.Place(Edit1, kEdit1, box);
+  layout.Place(Label2, {kLabel2.left, kLabel2.top, kLabel2.width, 0}, box);
+  layout.Place(Edit2, kEdit2, box);
+  layout.PlaceAtBestSize(Label4, kLabel4, box);
+  layout.PlaceAtBestSize(Label3, kLabel3, box);
+  layout.Place(CheckBox1, kCheckBox1, box);
 
-  place(GroupBox1, wxPoint(0, 0), kGroupBox1);
-  const wxPoint box(X(kGroupBox1.left), Y(kGroupBox1.top));
-  place(Label1, box, {kLabel1.left, kLabel1.top, kLabel1.width, 0});
-  place(Edit1, box, kEdit1);
-  place(Label2, box, {kLabel2.left, kLabel2.top, kLabel2.width, 0});
-  place(Edit2, box, kEdit2);
-  placeAutoSized(Label4, box, kLabel4);
-  placeAutoSized(Label3, box, kLabel3);
-  place(CheckBox1, box, kCheckBox1);
-
-  const int panelTop = Y(kClientHeight - kPanelHeight);
-  Panel1->SetSize(0, panelTop, X(kClientWidth), Y(kClientHeight) - panelTop);
-  place(Button1, wxPoint(0, 0), kButton1);
-  place(Button2, wxPoint(0, 0), kButton2);
-
-  SetClientSize(X(kClientWidth), Y(kClientHeight));
-  const wxSize fixed = GetSize();
-  SetSizeHints(fixed, fixed);
+  const int panelTop = layout.Px(kClientHeight - kPanelHeight);
+  Panel1->SetSize(0, panelTop, layout.Px(kClientWidth), layout.Px(kClientHeight) - panelTop);
+  layout.Place(Button1, kButton1);
+  layout.Place(Button2, kButton2);
+  layout.FixClientSize(*this, kClientWidth, kClientHeight);
 }
 
 bool TForm2::Show(bool show) {
@@ -236,10 +209,4 @@ void TForm2::Edit1KeyDown(wxKeyEvent& event) {
 
 void TForm2::Edit2KeyDown(wxKeyEvent& event) { Edit1KeyDown(event); }
 
-void TForm2::CloseDialog(int result) {
-  if (IsModal()) {
-    EndModal(result);
-  } else {
-    Hide();
-  }
-}
+void TForm2::CloseDialog(int result) { zovaz::CloseDialog(*this, result); }

@@ -43,8 +43,7 @@ class TForm2 : public wxDialog {
 
   // How much the designed layout had to grow to fit this toolkit's fonts
   // and controls (1 where it fits as designed).
-  double ScaleX() const { return scaleX_; }
-  double ScaleY() const { return scaleY_; }
+  double Scale() const { return scale_; }
 
  private:
   void CreateComponents();
@@ -54,6 +53,5 @@ class TForm2 : public wxDialog {
   void CloseDialog(int result);
 
   DialogHost& host_;
-  double scaleX_ = 1.0;
-  double scaleY_ = 1.0;
+  double scale_ = 1.0;
 };

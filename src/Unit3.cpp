@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "dialog_host.h"
+#include "dialog_layout.h"
 #include "core/memory_text.h"
 #include "platform/memory_status.h"
 #include "wx_text.h"
@@ -44,9 +45,6 @@ constexpr int kButtonLeft = 235;
 constexpr int kButtonTop = 226;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
-// Past this the dialog would outgrow a small screen; a text wider still is
-// cut at the box instead.
-constexpr double kMaxScale = 2.0;
 
 const wxColour kLinkColour(0, 0, 128);
 
@@ -166,35 +164,28 @@ void TForm3::ArrangeComponents() {
   const std::initializer_list<wxWindow*> rightLabels = {Label2, Label4, Label10, Label6, Label8};
   const int rowTops[] = {16, 32, 48, 80, 96};
 
-  // The designed pixels assume a smaller font than the desktop's; the whole
-  // layout grows by the least factor that lets every text fit.
-  int leftWidth = 0, rightWidth = 0, rowHeight = 0;
+  DialogLayout layout;
+  int rowHeight = 0;
+  const int rightRoom = kBoxWidth - kRightLabelStart - kLeftLabelStart;
   for (wxWindow* label : leftLabels) {
-    leftWidth = std::max(leftWidth, label->GetBestSize().x);
+    layout.Needs(label, {0, 0, kLeftLabelEnd - kLeftLabelStart, kRowPitch});
     rowHeight = std::max(rowHeight, label->GetBestSize().y);
   }
   for (wxWindow* label : rightLabels) {
-    rightWidth = std::max(rightWidth, label->GetBestSize().x);
+    layout.Needs(label, {0, 0, rightRoom, kRowPitch});
     rowHeight = std::max(rowHeight, label->GetBestSize().y);
   }
   const wxSize notice = Label11->GetBestSize();
   const wxSize button = Button1->GetBestSize();
-  const int rightRoom = kBoxWidth - kRightLabelStart - kLeftLabelStart;
-  double scale = 1.0;
-  for (double needed :
-       {double(rowHeight) / kRowPitch, double(leftWidth) / (kLeftLabelEnd - kLeftLabelStart),
-        double(rightWidth) / rightRoom, double(notice.x) / (kButtonLeft - kNoticeLeft - kBoxLeft),
-        double(button.x) / kButtonWidth,
-        // the button may grow taller, into the margins around it
-        double(button.y + kBoxLeft) / (kClientHeight - kLabelBoxTop - kLabelBoxHeight)}) {
-    scale = std::max(scale, needed);
-  }
-  scale = std::min(scale, kMaxScale);
-  const auto px = [scale](int designed) { return static_cast<int>(designed * scale + 0.5); };
+  layout.Needs(notice, {0, 0, kButtonLeft - kNoticeLeft - kBoxLeft, 0});
+  // The button may grow taller, into the margins around it.
+  layout.Needs(wxSize(button.x, button.y + kBoxLeft),
+               {0, 0, kButtonWidth, kClientHeight - kLabelBoxTop - kLabelBoxHeight});
+  const auto px = [&layout](int designed) { return layout.Px(designed); };
 
-  SetClientSize(px(kClientWidth), px(kClientHeight));
-  GroupBox1->SetSize(px(kBoxLeft), px(kLogoBoxTop), px(kBoxWidth), px(kLogoBoxHeight));
-  GroupBox2->SetSize(px(kBoxLeft), px(kLabelBoxTop), px(kBoxWidth), px(kLabelBoxHeight));
+  layout.FixClientSize(*this, kClientWidth, kClientHeight);
+  layout.Place(GroupBox1, {kBoxLeft, kLogoBoxTop, kBoxWidth, kLogoBoxHeight});
+  layout.Place(GroupBox2, {kBoxLeft, kLabelBoxTop, kBoxWidth, kLabelBoxHeight});
 
   // The logo keeps its proportions inside its frame.
   const wxRect frame(px(kBoxLeft + 3), px(kLogoBoxTop + 3), px(302), px(73));
@@ -229,12 +220,6 @@ int TForm3::ShowModal() {
   return wxDialog::ShowModal();
 }
 
-void TForm3::Button1Click() {
-  if (IsModal()) {
-    EndModal(wxID_OK);
-  } else {
-    Hide();
-  }
-}
+void TForm3::Button1Click() { CloseDialog(*this, wxID_OK); }
 
 void TForm3::Label10Click() { host_.OpenLink(host_.VendorSiteUrl()); }

@@ -25,11 +25,12 @@ std::string FormatAppConfig(const AppConfig& config) {
   return JoinTextLines({config.serverUrl, config.userName, config.passwordHash, config.autoLogin});
 }
 
-bool WriteAppConfig(const std::string& path, const AppConfig& config) {
+bool WriteAppConfig(const std::string& path, const AppConfig& config, std::string* failure) {
   try {
     WriteFileAtomically(path, FormatAppConfig(config), 0600, true);
     return true;
-  } catch (const IoError&) {
+  } catch (const IoError& error) {
+    if (failure != nullptr) *failure = path + ": " + error.what();
     return false;
   }
 }

@@ -22,7 +22,9 @@ AppConfig ReadAppConfig(const std::string& path);
 std::string FormatAppConfig(const AppConfig& config);
 
 // Replaces the file atomically, readable by its owner only (it holds the
-// password digest). Returns false when it could not be written.
-bool WriteAppConfig(const std::string& path, const AppConfig& config);
+// password digest). Returns false when it could not be written, and then
+// says why in `failure` when given.
+bool WriteAppConfig(const std::string& path, const AppConfig& config,
+                    std::string* failure = nullptr);
 
 }  // namespace zovaz

@@ -2,6 +2,8 @@
 
 #include <gio/gio.h>
 
+#include "platform/web_renderer.h"
+
 namespace zovaz {
 
 namespace {
@@ -68,9 +70,14 @@ bool OpenInDefaultBrowser(const std::string& url) {
   argv.push_back(nullptr);
   // Without G_SPAWN_DO_NOT_REAP_CHILD glib detaches the browser, so it
   // outlives this program and leaves no zombie behind.
-  return g_spawn_async(nullptr, argv.data(), nullptr,
-                       static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL),
-                       nullptr, nullptr, nullptr, nullptr) != FALSE;
+  // The browser draws as the user set it up, not as the client chose for itself.
+  gchar** environment = EnvironmentForOtherPrograms();
+  const bool started =
+      g_spawn_async(nullptr, argv.data(), environment,
+                    static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL),
+                    nullptr, nullptr, nullptr, nullptr) != FALSE;
+  g_strfreev(environment);
+  return started;
 }
 
 }  // namespace zovaz

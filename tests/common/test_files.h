@@ -1,8 +1,12 @@
-// Temporary folders and plain file access for setting up and checking
-// fixtures; shared by every test binary.
+// Temporary folders, plain file access and environment variables for
+// setting up and checking fixtures; shared by every test binary.
 #pragma once
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zovaz::testing {
 
@@ -24,5 +28,25 @@ class TempDir {
 // file cannot be written, so a broken fixture fails loudly.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
+
+bool Exists(const std::string& path);  // a dangling link counts
+mode_t ModeOf(const std::string& path);  // permission bits only; 0 when missing
+// Names in a folder, sorted; catches stray temporary files.
+std::vector<std::string> ListFolder(const std::string& path);
+using Names = std::vector<std::string>;
+
+// Sets (or, with null, removes) an environment variable until the end of
+// the scope, then puts back what was there.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
 
 }  // namespace zovaz::testing

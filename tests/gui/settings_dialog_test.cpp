@@ -21,18 +21,17 @@
 #include "Unit2.h"
 #include "core/text_file.h"
 #include "gui_support.h"
+#include "wx_text.h"
 
 namespace zovaz::testing {
 namespace {
 
-// MD5 of the demo password, computed independently.
-constexpr const char* kDemoDigest = "6a284155906c26cbca20c53376bc63ac";
+using shop::kDemoDigest;
 constexpr const char* kOtherDigest = "0123456789abcdef0123456789abcdef";
 constexpr const char* kNoConnection = "Nelze navázat spojení, zkontrolujte připojení k Internetu.";
 constexpr const char* kUnusablePassword = "Heslo obsahuje znaky, které nelze použít.";
 
 wxString Wx(const std::string& utf8) { return wxString::FromUTF8(utf8); }
-std::string Utf8(const wxString& text) { return std::string(text.utf8_str()); }
 
 class SettingsDialogTest : public ClientTest {
  protected:
@@ -127,10 +126,9 @@ std::vector<wxWindow*> BoxControls(const TForm2& d) {
 // Nothing is cut off, nothing overlaps, and the design's alignments hold.
 void ExpectLaidOutAsDesigned(const TForm2& d) {
   const wxSize client = d.GetClientSize();
-  EXPECT_GE(d.ScaleX(), 1.0);
-  EXPECT_GE(d.ScaleY(), 1.0);
-  EXPECT_NEAR(client.x, 401 * d.ScaleX(), 1);
-  EXPECT_NEAR(client.y, 186 * d.ScaleY(), 1);
+  EXPECT_GE(d.Scale(), 1.0);
+  EXPECT_NEAR(client.x, 401 * d.Scale(), 1);
+  EXPECT_NEAR(client.y, 186 * d.Scale(), 1);
 
   std::vector<wxWindow*> all = BoxControls(d);
   all.insert(all.end(), {d.GroupBox1, d.Button1, d.Button2});

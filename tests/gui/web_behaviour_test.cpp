@@ -17,23 +17,15 @@
 namespace fs = std::filesystem;
 using zovaz::DownloadOutcome;
 using zovaz::testing::ClientTest;
+using zovaz::testing::ListFolder;
+using zovaz::testing::ModeOf;
+using zovaz::testing::Names;
 using zovaz::testing::PumpUntil;
 using zovaz::testing::ReadFile;
 using zovaz::testing::TempDir;
 using zovaz::testing::WriteFile;
 
 namespace {
-
-mode_t ModeOf(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
-}
-
-std::set<std::string> NamesIn(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
-  return names;
-}
 
 class WebBehaviourTest : public ClientTest {
  protected:
@@ -174,9 +166,7 @@ class WebBehaviourDownloads : public WebBehaviourTest {
  protected:
   void SetUp() override {
     WebBehaviourTest::SetUp();
-    const char* previous = std::getenv("XDG_DOWNLOAD_DIR");
-    if (previous != nullptr) previousDownloadDir_ = previous;
-    setenv("XDG_DOWNLOAD_DIR", downloads_.path().c_str(), 1);
+    downloadDir_.emplace("XDG_DOWNLOAD_DIR", downloads_.path().c_str());
     PrepareDataFolder("", "", "0");
     StartOn("/documents");
     form->WebBrowser_V11->Downloads().OnFinished(
@@ -184,11 +174,7 @@ class WebBehaviourDownloads : public WebBehaviourTest {
   }
   void TearDown() override {
     WebBehaviourTest::TearDown();
-    if (previousDownloadDir_) {
-      setenv("XDG_DOWNLOAD_DIR", previousDownloadDir_->c_str(), 1);
-    } else {
-      unsetenv("XDG_DOWNLOAD_DIR");
-    }
+    downloadDir_.reset();
   }
   // The user's answer to "where to save"; records what they were offered.
   void Answer(const std::string& path) {
@@ -211,7 +197,7 @@ class WebBehaviourDownloads : public WebBehaviourTest {
 
  private:
   TempDir downloads_;
-  std::optional<std::string> previousDownloadDir_;
+  std::optional<zovaz::testing::ScopedEnv> downloadDir_;
 };
 
 TEST_F(WebBehaviourDownloads, InvoiceIsSavedWholeWhereTheUserChose) {
@@ -229,7 +215,7 @@ TEST_F(WebBehaviourDownloads, InvoiceIsSavedWholeWhereTheUserChose) {
   umask(mask);
   EXPECT_EQ(ModeOf(chosen), 0666u & ~mask);
   // Nothing of the temporary file is left beside it.
-  EXPECT_EQ(NamesIn(Folder()), std::set<std::string>{"faktura leden.pdf"});
+  EXPECT_EQ(ListFolder(Folder()), Names{"faktura leden.pdf"});
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
   EXPECT_TRUE(recorder.messages.empty());
 }
@@ -243,7 +229,7 @@ TEST_F(WebBehaviourDownloads, SavingOverAFileReplacesItWholeAndKeepsItsPermissio
   EXPECT_TRUE(outcome_->saved);
   EXPECT_TRUE(ReadFile(chosen) == zovaz::shop::InvoicePdf());
   EXPECT_EQ(ModeOf(chosen), 0640u);
-  EXPECT_EQ(NamesIn(Folder()), std::set<std::string>{"2026-001.pdf"});
+  EXPECT_EQ(ListFolder(Folder()), Names{"2026-001.pdf"});
 }
 
 TEST_F(WebBehaviourDownloads, CancelledDownloadLeavesNothing) {
@@ -251,7 +237,7 @@ TEST_F(WebBehaviourDownloads, CancelledDownloadLeavesNothing) {
   ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
   EXPECT_FALSE(outcome_->saved);
   EXPECT_EQ(outcome_->path, "");
-  EXPECT_TRUE(NamesIn(Folder()).empty());
+  EXPECT_TRUE(ListFolder(Folder()).empty());
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
   EXPECT_TRUE(recorder.messages.empty());
 }
@@ -264,7 +250,7 @@ TEST_F(WebBehaviourDownloads, BrokenOffDownloadLeavesTheExistingFileUntouched) {
   EXPECT_EQ(offeredName_, "interrupted.pdf");
   EXPECT_FALSE(outcome_->saved);
   EXPECT_EQ(ReadFile(chosen), "the invoice saved last month");
-  EXPECT_EQ(NamesIn(Folder()), std::set<std::string>{"interrupted.pdf"});
+  EXPECT_EQ(ListFolder(Folder()), Names{"interrupted.pdf"});
   // Nothing scary: the shop page stays and no box appears.
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
   EXPECT_TRUE(recorder.messages.empty());
@@ -274,10 +260,10 @@ TEST_F(WebBehaviourDownloads, ClosingTheWindowMidDownloadLeavesNothing) {
   Answer(Folder() + "/slow.pdf");
   EvalInPage("location.href = '/invoice/slow.pdf'");
   // The temporary file appears once the user has answered.
-  ASSERT_TRUE(PumpUntil([&] { return !NamesIn(Folder()).empty(); }, 5000));
+  ASSERT_TRUE(PumpUntil([&] { return !ListFolder(Folder()).empty(); }, 5000));
   CloseClient();
-  EXPECT_TRUE(PumpUntil([&] { return NamesIn(Folder()).empty(); }, 5000))
-      << *NamesIn(Folder()).begin();
+  EXPECT_TRUE(PumpUntil([&] { return ListFolder(Folder()).empty(); }, 5000))
+      << *ListFolder(Folder()).begin();
   EXPECT_FALSE(outcome_.has_value());  // the window that asked is gone
 }
 
@@ -286,7 +272,7 @@ TEST_F(WebBehaviourDownloads, FolderGoneBeforeSavingEndsTheDownloadQuietly) {
   Answer(Folder() + "/removed/2026-001.pdf");
   ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
   EXPECT_FALSE(outcome_->saved);
-  EXPECT_TRUE(NamesIn(Folder()).empty());
+  EXPECT_TRUE(ListFolder(Folder()).empty());
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
   EXPECT_TRUE(recorder.messages.empty());
 }
@@ -305,10 +291,7 @@ TEST(WebBehaviourDownloadNames, SuggestedNameCannotLeaveTheChosenFolder) {
 }
 
 TEST(WebBehaviourDownloadNames, DefaultFolderFollowsTheDesktopSettings) {
-  const char* previous = std::getenv("XDG_DOWNLOAD_DIR");
-  const std::optional<std::string> saved =
-      previous ? std::optional<std::string>(previous) : std::nullopt;
-  setenv("XDG_DOWNLOAD_DIR", "/srv/stazene", 1);
+  zovaz::testing::ScopedEnv restored("XDG_DOWNLOAD_DIR", "/srv/stazene");
   EXPECT_EQ(zovaz::DefaultDownloadFolder(), "/srv/stazene");
   // A relative value is no folder to start in.
   setenv("XDG_DOWNLOAD_DIR", "Stažené", 1);
@@ -317,7 +300,6 @@ TEST(WebBehaviourDownloadNames, DefaultFolderFollowsTheDesktopSettings) {
   EXPECT_EQ(zovaz::DefaultDownloadFolder(), fallback);
   unsetenv("XDG_DOWNLOAD_DIR");
   EXPECT_EQ(zovaz::DefaultDownloadFolder(), fallback);
-  if (saved) setenv("XDG_DOWNLOAD_DIR", saved->c_str(), 1);
 }
 
 }  // namespace

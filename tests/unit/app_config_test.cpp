@@ -5,10 +5,11 @@
 
 #include <filesystem>
 
-#include "unit/unit_support.h"
+#include "common/test_files.h"
+#include "common/test_servers.h"
 
 using namespace zovaz;
-using zovaz::unit::TempDir;
+using namespace zovaz::testing;
 
 namespace {
 
@@ -26,13 +27,13 @@ const char* kHash = "0123456789abcdef0123456789abcdef";
 
 TEST(ReadAppConfig, FourLinesInOrderLfOrCrLf) {
   TempDir dir;
-  unit::WriteFile(dir / "crlf",
+  WriteFile(dir / "crlf",
                   std::string("http://shop.test\r\nnov\xE1k\r\n") + kHash + "\r\n1\r\n");
   ExpectConfig(ReadAppConfig(dir / "crlf"), "http://shop.test", "nov\xE1k", kHash, "1");
-  unit::WriteFile(dir / "lf", std::string("http://shop.test\nnov\xE1k\n") + kHash + "\n1\n");
+  WriteFile(dir / "lf", std::string("http://shop.test\nnov\xE1k\n") + kHash + "\n1\n");
   ExpectConfig(ReadAppConfig(dir / "lf"), "http://shop.test", "nov\xE1k", kHash, "1");
   // Values are taken as they stand: no trimming.
-  unit::WriteFile(dir / "spaces", " a \r\n\tb\r\n\r\n 1\r\n");
+  WriteFile(dir / "spaces", " a \r\n\tb\r\n\r\n 1\r\n");
   ExpectConfig(ReadAppConfig(dir / "spaces"), " a ", "\tb", "", " 1");
 }
 
@@ -41,33 +42,35 @@ TEST(ReadAppConfig, MissingFileOrLinesGiveEmptyValuesAndExtraLinesAreIgnored) {
   ExpectConfig(ReadAppConfig(dir / "absent"), "", "", "", "");
   std::filesystem::create_directory(dir / "folder");
   ExpectConfig(ReadAppConfig(dir / "folder"), "", "", "", "");
-  unit::WriteFile(dir / "one", "http://shop.test");
+  WriteFile(dir / "one", "http://shop.test");
   ExpectConfig(ReadAppConfig(dir / "one"), "http://shop.test", "", "", "");
-  unit::WriteFile(dir / "six", "s\r\nu\r\nh\r\n0\r\nfifth\r\nsixth\r\n");
+  WriteFile(dir / "six", "s\r\nu\r\nh\r\n0\r\nfifth\r\nsixth\r\n");
   ExpectConfig(ReadAppConfig(dir / "six"), "s", "u", "h", "0");
 }
 
 TEST(WriteAppConfig, WritesFourCrLfLinesOwnerOnlyAndDropsExtraLines) {
   TempDir dir;
   const std::string path = dir / "app.cfg";
-  unit::WriteFile(path, "old\r\nold\r\nold\r\nold\r\nfifth\r\n");
+  WriteFile(path, "old\r\nold\r\nold\r\nold\r\nfifth\r\n");
   chmod(path.c_str(), 0644);
   ASSERT_TRUE(WriteAppConfig(path, {"http://shop.test", "nov\xE1k", kHash, "0"}));
-  EXPECT_EQ(unit::ReadFile(path),
+  EXPECT_EQ(ReadFile(path),
             std::string("http://shop.test\r\nnov\xE1k\r\n") + kHash + "\r\n0\r\n");
-  EXPECT_EQ(unit::ModeOf(path), 0600u);  // it holds the password digest
+  EXPECT_EQ(ModeOf(path), 0600u);  // it holds the password digest
 
   ASSERT_TRUE(WriteAppConfig(dir / "new.cfg", {"", "", "", ""}));
-  EXPECT_EQ(unit::ReadFile(dir / "new.cfg"), "\r\n\r\n\r\n\r\n");
-  EXPECT_EQ(unit::ModeOf(dir / "new.cfg"), 0600u);
+  EXPECT_EQ(ReadFile(dir / "new.cfg"), "\r\n\r\n\r\n\r\n");
+  EXPECT_EQ(ModeOf(dir / "new.cfg"), 0600u);
 
   ExpectConfig(ReadAppConfig(dir / "new.cfg"), "", "", "", "");
 }
 
 TEST(WriteAppConfig, FailureIsReportedAndLeavesNothingBehind) {
   TempDir dir;
-  EXPECT_FALSE(WriteAppConfig(dir / "absent/app.cfg", {"s", "u", "h", "1"}));
-  EXPECT_TRUE(unit::ListFolder(dir.path()).empty());
+  std::string failure;
+  EXPECT_FALSE(WriteAppConfig(dir / "absent/app.cfg", {"s", "u", "h", "1"}, &failure));
+  EXPECT_EQ(failure, dir / "absent/app.cfg: File not found");
+  EXPECT_TRUE(ListFolder(dir.path()).empty());
 }
 
 TEST(FlagIsOn, OnlyExactlyOneIsOn) {

@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
-#include "unit/unit_support.h"
+#include "common/test_files.h"
+#include "common/test_servers.h"
 
 using namespace zovaz;
-using zovaz::unit::TempDir;
-using Names = std::vector<std::string>;
+using namespace zovaz::testing;
 namespace fs = std::filesystem;
 
 TEST(DataFolderPaths, LocalAppDataFollowsTheBaseDirectoryConvention) {
@@ -54,7 +54,7 @@ TEST(VersionMarker, OnlyExactlyThisVersionOnTheFirstLineSkipsSetup) {
         Case{"1.0.0.2 \r\n", true}, Case{" 1.0.0.2\r\n", true}, Case{"1.0.0.20\r\n", true},
         Case{"", true}, Case{"\r\n1.0.0.2\r\n", true}}) {
     SCOPED_TRACE(c.bytes);
-    unit::WriteFile(marker, c.bytes);
+    WriteFile(marker, c.bytes);
     EXPECT_EQ(SetupNeeded(dir.path()), c.needed);
   }
 }
@@ -64,10 +64,10 @@ class SetupTest : public ::testing::Test {
   void SetUp() override {
     fs::create_directories(exe / "__app/assets/images");
     fs::create_directories(exe / "__app/assets/styles");
-    unit::WriteFile(exe / "__app/lilindex.html", "<html>shipped</html>\r\n");
-    unit::WriteFile(exe / "__app/assets/images/clock.png", std::string("\x89PNG\0\x1A", 6));
-    unit::WriteFile(exe / "__app/assets/styles/base.css", "body{}\r\n");
-    unit::WriteFile(exe / "app.cfg", "http://shipped.test\r\n\r\n\r\n0\r\n");
+    WriteFile(exe / "__app/lilindex.html", "<html>shipped</html>\r\n");
+    WriteFile(exe / "__app/assets/images/clock.png", std::string("\x89PNG\0\x1A", 6));
+    WriteFile(exe / "__app/assets/styles/base.css", "body{}\r\n");
+    WriteFile(exe / "app.cfg", "http://shipped.test\r\n\r\n\r\n0\r\n");
   }
 
   TempDir exe;
@@ -79,84 +79,84 @@ class SetupTest : public ::testing::Test {
 TEST_F(SetupTest, FirstRunCreatesPrivateFoldersAndCopiesEverything) {
   RunSetup(exe.path(), dataDir);
 
-  EXPECT_EQ(unit::ModeOf(dataDir), 0700u);
+  EXPECT_EQ(ModeOf(dataDir), 0700u);
   // Missing levels above the data folder are made private too.
-  EXPECT_EQ(unit::ModeOf(home / ".local"), 0700u);
-  EXPECT_EQ(unit::ModeOf(localAppData), 0700u);
-  EXPECT_EQ(unit::ListFolder(dataDir), (Names{"__app", "app.cfg", "version.nfo"}));
-  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/lilindex.html"), "<html>shipped</html>\r\n");
-  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/assets/images/clock.png"),
+  EXPECT_EQ(ModeOf(home / ".local"), 0700u);
+  EXPECT_EQ(ModeOf(localAppData), 0700u);
+  EXPECT_EQ(ListFolder(dataDir), (Names{"__app", "app.cfg", "version.nfo"}));
+  EXPECT_EQ(ReadFile(dataDir + "/__app/lilindex.html"), "<html>shipped</html>\r\n");
+  EXPECT_EQ(ReadFile(dataDir + "/__app/assets/images/clock.png"),
             std::string("\x89PNG\0\x1A", 6));
-  EXPECT_EQ(unit::ListFolder(dataDir + "/__app/assets/styles"), Names{"base.css"});
-  EXPECT_EQ(unit::ReadFile(dataDir + "/app.cfg"), "http://shipped.test\r\n\r\n\r\n0\r\n");
-  EXPECT_EQ(unit::ModeOf(dataDir + "/app.cfg"), 0600u);
-  EXPECT_EQ(unit::ReadFile(dataDir + "/version.nfo"), "1.0.0.2\r\n");
+  EXPECT_EQ(ListFolder(dataDir + "/__app/assets/styles"), Names{"base.css"});
+  EXPECT_EQ(ReadFile(dataDir + "/app.cfg"), "http://shipped.test\r\n\r\n\r\n0\r\n");
+  EXPECT_EQ(ModeOf(dataDir + "/app.cfg"), 0600u);
+  EXPECT_EQ(ReadFile(dataDir + "/version.nfo"), "1.0.0.2\r\n");
   EXPECT_FALSE(SetupNeeded(dataDir));
 }
 
 TEST_F(SetupTest, UpdateMergesContentAndKeepsTheUsersLogin) {
   fs::create_directories(dataDir + "/__app/assets/styles");
-  unit::WriteFile(dataDir + "/__app/lilindex.html", "<html>from the last run, longer</html>\r\n");
-  unit::WriteFile(dataDir + "/__app/assets/styles/mainCompact.css", "fetched\r\n");
-  unit::WriteFile(dataDir + "/__app/b.tmp", "raw page");
-  unit::WriteFile(dataDir + "/app.cfg",
+  WriteFile(dataDir + "/__app/lilindex.html", "<html>from the last run, longer</html>\r\n");
+  WriteFile(dataDir + "/__app/assets/styles/mainCompact.css", "fetched\r\n");
+  WriteFile(dataDir + "/__app/b.tmp", "raw page");
+  WriteFile(dataDir + "/app.cfg",
                   "http://old.test\r\nnov\xE1k\r\n0123456789abcdef0123456789abcdef\r\n1\r\n");
-  unit::WriteFile(dataDir + "/version.nfo", "1.0.0.1\r\n");
+  WriteFile(dataDir + "/version.nfo", "1.0.0.1\r\n");
   ASSERT_TRUE(SetupNeeded(dataDir));
 
   RunSetup(exe.path(), dataDir);
 
-  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/lilindex.html"), "<html>shipped</html>\r\n");
-  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/assets/styles/mainCompact.css"), "fetched\r\n");
-  EXPECT_EQ(unit::ReadFile(dataDir + "/__app/b.tmp"), "raw page");
-  EXPECT_EQ(unit::ListFolder(dataDir + "/__app/assets/styles"),
+  EXPECT_EQ(ReadFile(dataDir + "/__app/lilindex.html"), "<html>shipped</html>\r\n");
+  EXPECT_EQ(ReadFile(dataDir + "/__app/assets/styles/mainCompact.css"), "fetched\r\n");
+  EXPECT_EQ(ReadFile(dataDir + "/__app/b.tmp"), "raw page");
+  EXPECT_EQ(ListFolder(dataDir + "/__app/assets/styles"),
             (Names{"base.css", "mainCompact.css"}));
   // The server address follows the update; the user's login survives it.
-  EXPECT_EQ(unit::ReadFile(dataDir + "/app.cfg"),
+  EXPECT_EQ(ReadFile(dataDir + "/app.cfg"),
             "http://shipped.test\r\nnov\xE1k\r\n0123456789abcdef0123456789abcdef\r\n1\r\n");
-  EXPECT_EQ(unit::ModeOf(dataDir + "/app.cfg"), 0600u);
-  EXPECT_EQ(unit::ReadFile(dataDir + "/version.nfo"), "1.0.0.2\r\n");
-  EXPECT_EQ(unit::ListFolder(dataDir), (Names{"__app", "app.cfg", "version.nfo"}));
+  EXPECT_EQ(ModeOf(dataDir + "/app.cfg"), 0600u);
+  EXPECT_EQ(ReadFile(dataDir + "/version.nfo"), "1.0.0.2\r\n");
+  EXPECT_EQ(ListFolder(dataDir), (Names{"__app", "app.cfg", "version.nfo"}));
 }
 
 TEST_F(SetupTest, MissingShippedContentIsSilentAndStillMarksTheSetup) {
   fs::remove_all(exe / "__app");
   fs::remove(exe / "app.cfg");
   fs::create_directories(dataDir);
-  unit::WriteFile(dataDir + "/app.cfg", "http://mine.test\r\nme\r\n\r\n0\r\n");
+  WriteFile(dataDir + "/app.cfg", "http://mine.test\r\nme\r\n\r\n0\r\n");
 
   RunSetup(exe.path(), dataDir);
 
-  EXPECT_EQ(unit::ReadFile(dataDir + "/app.cfg"), "http://mine.test\r\nme\r\n\r\n0\r\n");
+  EXPECT_EQ(ReadFile(dataDir + "/app.cfg"), "http://mine.test\r\nme\r\n\r\n0\r\n");
   EXPECT_FALSE(SetupNeeded(dataDir));
 }
 
 TEST_F(SetupTest, AnUnusableDataFolderLeavesSetupPending) {
   // A plain file where the data folder belongs: every step fails quietly.
   fs::create_directories(localAppData);
-  unit::WriteFile(dataDir, "not a folder");
+  WriteFile(dataDir, "not a folder");
 
   RunSetup(exe.path(), dataDir);
 
-  EXPECT_EQ(unit::ReadFile(dataDir), "not a folder");
+  EXPECT_EQ(ReadFile(dataDir), "not a folder");
   EXPECT_TRUE(SetupNeeded(dataDir));
 }
 
 TEST(CopyDirectory, MergesIntoTheTargetAndReportsAMissingSource) {
   TempDir source, target;
   fs::create_directories(source / "a/b");
-  unit::WriteFile(source / "a/b/deep.txt", "deep");
-  unit::WriteFile(source / "top.txt", "new top");
-  unit::WriteFile(target / "top.txt", "old top, longer than the new one");
-  unit::WriteFile(target / "own.txt", "kept");
+  WriteFile(source / "a/b/deep.txt", "deep");
+  WriteFile(source / "top.txt", "new top");
+  WriteFile(target / "top.txt", "old top, longer than the new one");
+  WriteFile(target / "own.txt", "kept");
 
   EXPECT_TRUE(CopyDirectory(source.path(), target.path()));
-  EXPECT_EQ(unit::ReadFile(target / "a/b/deep.txt"), "deep");
-  EXPECT_EQ(unit::ReadFile(target / "top.txt"), "new top");
-  EXPECT_EQ(unit::ListFolder(target.path()), (Names{"a", "own.txt", "top.txt"}));
+  EXPECT_EQ(ReadFile(target / "a/b/deep.txt"), "deep");
+  EXPECT_EQ(ReadFile(target / "top.txt"), "new top");
+  EXPECT_EQ(ListFolder(target.path()), (Names{"a", "own.txt", "top.txt"}));
 
   EXPECT_FALSE(CopyDirectory(source / "absent", target / "x"));
-  EXPECT_FALSE(unit::Exists(target / "x"));
+  EXPECT_FALSE(Exists(target / "x"));
   EXPECT_TRUE(CopyDirectory(source.path(), target / "fresh"));
-  EXPECT_EQ(unit::ReadFile(target / "fresh/a/b/deep.txt"), "deep");
+  EXPECT_EQ(ReadFile(target / "fresh/a/b/deep.txt"), "deep");
 }

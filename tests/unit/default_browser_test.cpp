@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/test_files.h"
+
 namespace fs = std::filesystem;
 using zovaz::HandlerArguments;
 using Words = std::vector<std::string>;
@@ -59,19 +61,11 @@ TEST(HandlerArguments, UnusableCommandGivesNothingToStart) {
 class DefaultBrowser : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zovaz-browser-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
     for (const char* dir : {"user-data/applications", "user-config", "system-data/applications",
                             "system-config", "programs with spaces"}) {
       fs::create_directories(root_ / dir);
     }
   }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-
   static void Write(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
   }
@@ -127,7 +121,8 @@ class DefaultBrowser : public ::testing::Test {
     return lines;
   }
 
-  fs::path root_;
+  zovaz::testing::TempDir temp_;
+  const fs::path root_ = temp_.path();
 };
 
 TEST_F(DefaultBrowser, UserHandlerReceivesTheAddressAsItsOnlyArgument) {

@@ -11,11 +11,11 @@
 #include <mutex>
 
 #include "core/io_error.h"
-#include "unit/unit_support.h"
+#include "common/test_files.h"
+#include "common/test_servers.h"
 
 using namespace zovaz;
-using zovaz::unit::TempDir;
-using Names = std::vector<std::string>;
+using namespace zovaz::testing;
 
 namespace {
 
@@ -66,10 +66,10 @@ class DownloadTest : public ::testing::Test {
   }
 
   // The target holds this before each case that must leave it alone.
-  void PrepareTarget() { unit::WriteFile(target, "previous\r\n"); }
+  void PrepareTarget() { WriteFile(target, "previous\r\n"); }
   void ExpectTargetUntouched() {
-    EXPECT_EQ(unit::ReadFile(target), "previous\r\n");
-    EXPECT_EQ(unit::ListFolder(dir.path()), Names{"a.tmp"});
+    EXPECT_EQ(ReadFile(target), "previous\r\n");
+    EXPECT_EQ(ListFolder(dir.path()), Names{"a.tmp"});
   }
 
   TempDir dir;
@@ -77,7 +77,7 @@ class DownloadTest : public ::testing::Test {
   DownloadOptions options;
   std::mutex mutex;
   std::vector<std::string> requests;
-  unit::LocalHttpServer http;  // last: stops before what its handlers use
+  LocalHttpServer http;  // last: stops before what its handlers use
 };
 
 }  // namespace
@@ -86,12 +86,12 @@ TEST_F(DownloadTest, StoresTheBodyByteForByte) {
   for (size_t size : {0, 1, 1023, 1024, 1025, 2048, 300000}) {
     SCOPED_TRACE(size);
     ASSERT_TRUE(DownloadFile(http.Url("/bytes/" + std::to_string(size)), target, options));
-    EXPECT_EQ(unit::ReadFile(target), Body(size));
-    EXPECT_EQ(unit::ListFolder(dir.path()), Names{"a.tmp"});
+    EXPECT_EQ(ReadFile(target), Body(size));
+    EXPECT_EQ(ListFolder(dir.path()), Names{"a.tmp"});
   }
   // The later, shorter body replaces the earlier one completely.
   ASSERT_TRUE(DownloadFile(http.Url("/text"), target, options));
-  EXPECT_EQ(unit::ReadFile(target), "short\r\n");
+  EXPECT_EQ(ReadFile(target), "short\r\n");
 }
 
 TEST_F(DownloadTest, SendsOneGetNamedAfterTheExecutable) {
@@ -106,7 +106,7 @@ TEST_F(DownloadTest, ErrorPagesAreStoredUnlessSuccessIsRequired) {
     const std::string url = http.Url("/status/" + std::to_string(status));
     PrepareTarget();
     EXPECT_TRUE(DownloadFile(url, target, options));
-    EXPECT_EQ(unit::ReadFile(target), "error page " + std::to_string(status));
+    EXPECT_EQ(ReadFile(target), "error page " + std::to_string(status));
 
     PrepareTarget();
     DownloadOptions strict = options;
@@ -114,7 +114,7 @@ TEST_F(DownloadTest, ErrorPagesAreStoredUnlessSuccessIsRequired) {
     EXPECT_FALSE(DownloadFile(url, target, strict));
     ExpectTargetUntouched();
     EXPECT_TRUE(DownloadFile(http.Url("/text"), target, strict));
-    EXPECT_EQ(unit::ReadFile(target), "short\r\n");
+    EXPECT_EQ(ReadFile(target), "short\r\n");
   }
 }
 
@@ -122,31 +122,31 @@ TEST_F(DownloadTest, ATransferThatBreaksOffLeavesTheTargetAsItWas) {
   // Each server answers with less than it announces, then goes away.
   const std::vector<std::function<void(int)>> faults = {
       [](int s) {  // closes before the announced length
-        unit::ReadRequestHead(s);
-        unit::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(1500));
+        ReadRequestHead(s);
+        SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(1500));
       },
       [](int s) {  // resets mid-body
-        unit::ReadRequestHead(s);
-        unit::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(1500));
+        ReadRequestHead(s);
+        SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(1500));
         ResetConnection(s);
       },
       [](int s) {  // a chunked body without its last chunk
-        unit::ReadRequestHead(s);
-        unit::SendAll(
+        ReadRequestHead(s);
+        SendAll(
             s, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n0123456789abcdef\r\n");
       },
       [](int s) {  // closes without any answer
-        unit::ReadRequestHead(s);
+        ReadRequestHead(s);
       },
   };
   for (size_t i = 0; i < faults.size(); ++i) {
     SCOPED_TRACE(i);
-    unit::RawServer server(faults[i]);
+    RawServer server(faults[i]);
     PrepareTarget();
     EXPECT_FALSE(DownloadFile(server.Url("/page"), target, options));
     ExpectTargetUntouched();
     EXPECT_FALSE(DownloadFile(server.Url("/page"), dir / "fresh", options));
-    EXPECT_FALSE(unit::Exists(dir / "fresh"));
+    EXPECT_FALSE(Exists(dir / "fresh"));
   }
 }
 
@@ -156,14 +156,14 @@ TEST_F(DownloadTest, AStalledTransferIsAbandonedAfterTheStallTime) {
         WaitForClientToLeave(s);
       },
       [](int s) {  // stops half-way through the body
-        unit::ReadRequestHead(s);
-        unit::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(100));
+        ReadRequestHead(s);
+        SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + Body(100));
         WaitForClientToLeave(s);
       },
   };
   for (size_t i = 0; i < stalls.size(); ++i) {
     SCOPED_TRACE(i);
-    unit::RawServer server(stalls[i]);
+    RawServer server(stalls[i]);
     PrepareTarget();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(DownloadFile(server.Url("/page"), target, options));
@@ -175,7 +175,7 @@ TEST_F(DownloadTest, AStalledTransferIsAbandonedAfterTheStallTime) {
 }
 
 TEST_F(DownloadTest, AnAddressThatCannotBeOpenedIsFalseWithoutException) {
-  const int unused = unit::UnusedLoopbackPort();
+  const int unused = UnusedLoopbackPort();
   for (const std::string& url : {
            "http://127.0.0.1:" + std::to_string(unused) + "/",  // refused
            std::string("http://nonexistent.invalid/"),
@@ -206,25 +206,25 @@ TEST_F(DownloadTest, ATargetThatCannotBeWrittenRaisesIoError) {
   }
   std::filesystem::create_directory(dir / "folder");
   EXPECT_THROW(DownloadFile(http.Url("/text"), dir / "folder", options), IoError);
-  EXPECT_EQ(unit::ListFolder(dir.path()), Names{"folder"});
-  EXPECT_TRUE(unit::ListFolder(dir / "folder").empty());
+  EXPECT_EQ(ListFolder(dir.path()), Names{"folder"});
+  EXPECT_TRUE(ListFolder(dir / "folder").empty());
 }
 
 TEST_F(DownloadTest, GoesThroughTheProxyTheEnvironmentNames) {
   std::string requestLine;
   bool result = false;
   {
-    unit::RawServer proxy([&](int s) {
-      const std::string head = unit::ReadRequestHead(s);
+    RawServer proxy([&](int s) {
+      const std::string head = ReadRequestHead(s);
       requestLine = head.substr(0, head.find("\r\n"));
-      unit::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nvia proxy");
+      SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nvia proxy");
     });
     setenv("http_proxy", proxy.Url("").c_str(), 1);
     result = DownloadFile("http://shop.invalid/cze/page", target, options);
     unsetenv("http_proxy");
   }
   EXPECT_TRUE(result);
-  EXPECT_EQ(unit::ReadFile(target), "via proxy");
+  EXPECT_EQ(ReadFile(target), "via proxy");
   EXPECT_EQ(requestLine, "GET http://shop.invalid/cze/page HTTP/1.1");
 }
 

@@ -3,24 +3,19 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "common/test_files.h"
 #include "core/start_page.h"
 #include "shop_server.h"
 
 namespace {
 
+using zovaz::shop::kDemoDigest;
 using zovaz::shop::ShopServer;
 
-constexpr const char* kDemoDigest = "6a284155906c26cbca20c53376bc63ac";  // MD5 of kDemoPassword
-
 std::string ReadDataFile(const std::string& relative) {
-  std::ifstream in(std::string(ZOVAZ_DATA_DIR) + "/" + relative, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  return zovaz::testing::ReadFile(std::string(ZOVAZ_DATA_DIR) + "/" + relative);
 }
 
 class ShopTest : public ::testing::Test {

@@ -14,12 +14,11 @@
 #include <thread>
 
 #include "core/data_folder.h"
-#include "unit/unit_support.h"
+#include "common/test_files.h"
+#include "common/test_servers.h"
 
 using namespace zovaz;
-using zovaz::unit::Exists;
-using zovaz::unit::ModeOf;
-using zovaz::unit::TempDir;
+using namespace zovaz::testing;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 

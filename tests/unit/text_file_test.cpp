@@ -9,10 +9,11 @@
 #include <functional>
 
 #include "core/io_error.h"
-#include "unit/unit_support.h"
+#include "common/test_files.h"
+#include "common/test_servers.h"
 
 using namespace zovaz;
-using zovaz::unit::TempDir;
+using namespace zovaz::testing;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -92,7 +93,7 @@ TEST(ReadFileBytes, ReadsTheWholeFileAndReportsMissingOnes) {
   TempDir dir;
   std::string big(100000, '\0');
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
-  unit::WriteFile(dir / "big", big);
+  WriteFile(dir / "big", big);
   EXPECT_EQ(ReadFileBytes(dir / "big"), big);
 
   try {
@@ -111,25 +112,25 @@ TEST(WriteFileAtomically, CreatesAndReplacesWithExactBytes) {
   TempDir dir;
   const std::string path = dir / "page.html";
   WriteFileAtomically(path, "first, and longer than the second\r\n");
-  EXPECT_EQ(unit::ModeOf(path), 0644u);
+  EXPECT_EQ(ModeOf(path), 0644u);
   WriteFileAtomically(path, std::string("2\0\x1A\r\n", 5));
-  EXPECT_EQ(unit::ReadFile(path), std::string("2\0\x1A\r\n", 5));
+  EXPECT_EQ(ReadFile(path), std::string("2\0\x1A\r\n", 5));
   WriteFileAtomically(path, "");
-  EXPECT_EQ(unit::ReadFile(path), "");
-  EXPECT_EQ(unit::ListFolder(dir.path()), Lines{"page.html"});
+  EXPECT_EQ(ReadFile(path), "");
+  EXPECT_EQ(ListFolder(dir.path()), Lines{"page.html"});
 }
 
 TEST(WriteFileAtomically, KeepsTheModeOfAnExistingFileUnlessForced) {
   TempDir dir;
   const std::string path = dir / "file";
-  unit::WriteFile(path, "old");
+  WriteFile(path, "old");
   chmod(path.c_str(), 0640);
   WriteFileAtomically(path, "new");
-  EXPECT_EQ(unit::ModeOf(path), 0640u);
+  EXPECT_EQ(ModeOf(path), 0640u);
   WriteFileAtomically(path, "secret", 0600, true);
-  EXPECT_EQ(unit::ModeOf(path), 0600u);
+  EXPECT_EQ(ModeOf(path), 0600u);
   WriteFileAtomically(dir / "fresh", "secret", 0600);
-  EXPECT_EQ(unit::ModeOf(dir / "fresh"), 0600u);
+  EXPECT_EQ(ModeOf(dir / "fresh"), 0600u);
 }
 
 TEST(WriteFileAtomically, MissingFolderIsFileNotFoundAndCreatesNothing) {
@@ -141,13 +142,13 @@ TEST(WriteFileAtomically, MissingFolderIsFileNotFoundAndCreatesNothing) {
     EXPECT_EQ(e.code(), kFileNotFound);
     EXPECT_STREQ(e.what(), "File not found");
   }
-  EXPECT_TRUE(unit::ListFolder(dir.path()).empty());
+  EXPECT_TRUE(ListFolder(dir.path()).empty());
 }
 
 TEST(WriteFileAtomically, FailureLeavesThePreviousFileWholeAndNoTemporaryFile) {
   TempDir dir;
   const std::string path = dir / "app.cfg";
-  unit::WriteFile(path, "previous content\r\n");
+  WriteFile(path, "previous content\r\n");
 
   // The file size limit makes a write fail half-way, as a full disk would.
   const std::string large(64 * 1024, 'x');
@@ -159,19 +160,19 @@ TEST(WriteFileAtomically, FailureLeavesThePreviousFileWholeAndNoTemporaryFile) {
   }
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(code, EFBIG);
-  EXPECT_EQ(unit::ReadFile(path), "previous content\r\n");
-  EXPECT_EQ(unit::ListFolder(dir.path()), Lines{"app.cfg"});
+  EXPECT_EQ(ReadFile(path), "previous content\r\n");
+  EXPECT_EQ(ListFolder(dir.path()), Lines{"app.cfg"});
 
   // A folder in the target's place cannot be replaced by a file.
   std::filesystem::create_directory(dir / "sub");
   EXPECT_NE(CodeOf([&] { WriteFileAtomically(dir / "sub", "x"); }), 0);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "sub"));
-  EXPECT_EQ(unit::ListFolder(dir.path()), (Lines{"app.cfg", "sub"}));
+  EXPECT_EQ(ListFolder(dir.path()), (Lines{"app.cfg", "sub"}));
 }
 
 TEST(FileErrors, ExhaustedDescriptorsAreTooManyOpenFiles) {
   TempDir dir;
-  unit::WriteFile(dir / "file", "x");
+  WriteFile(dir / "file", "x");
   int readCode = 0, writeCode = 0;
   {
     ScopedLimit limit(RLIMIT_NOFILE, LowestFreeDescriptor());
@@ -180,5 +181,5 @@ TEST(FileErrors, ExhaustedDescriptorsAreTooManyOpenFiles) {
   }
   EXPECT_EQ(readCode, kTooManyOpenFiles);
   EXPECT_EQ(writeCode, kTooManyOpenFiles);
-  EXPECT_EQ(unit::ReadFile(dir / "file"), "x");
+  EXPECT_EQ(ReadFile(dir / "file"), "x");
 }

@@ -17,8 +17,6 @@ namespace zovaz::shop {
 
 namespace {
 
-// MD5 of kDemoPassword as the client sends it: 32 lower-case hex digits.
-constexpr const char* kDemoDigest = "6a284155906c26cbca20c53376bc63ac";
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

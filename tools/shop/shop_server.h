@@ -12,6 +12,8 @@ namespace zovaz::shop {
 // The account the stand-in shop knows (documented in the README).
 inline constexpr const char* kDemoUser = "zakaznik";
 inline constexpr const char* kDemoPassword = "heslo123";
+// MD5 of kDemoPassword as the client sends it: 32 lower-case hex digits.
+inline constexpr const char* kDemoDigest = "6a284155906c26cbca20c53376bc63ac";
 
 class ShopServer {
  public:

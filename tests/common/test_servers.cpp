@@ -1,41 +1,13 @@
-#include "unit/unit_support.h"
+#include "common/test_servers.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
-namespace fs = std::filesystem;
-
-namespace zovaz::unit {
-
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
-}
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return 0;
-  return st.st_mode & 07777;
-}
-
-std::vector<std::string> ListFolder(const std::string& path) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(path, ec))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
+namespace zovaz::testing {
 
 LocalHttpServer::LocalHttpServer() {
   // Bound (and listening) before the thread starts, so a request made right
@@ -118,4 +90,4 @@ int UnusedLoopbackPort() {
   return port;
 }
 
-}  // namespace zovaz::unit
+}  // namespace zovaz::testing

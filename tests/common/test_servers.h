@@ -1,28 +1,15 @@
-// What the unit suites share: temporary folders, file helpers, and local
-// HTTP servers on ephemeral loopback ports.
+// Local HTTP servers on ephemeral loopback ports, for tests that need a
+// server to behave well or badly.
 #pragma once
 
 #include <httplib.h>
-#include <sys/types.h>
 
 #include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "common/test_files.h"
-
-namespace zovaz::unit {
-
-using zovaz::testing::ReadFile;
-using zovaz::testing::TempDir;
-using zovaz::testing::WriteFile;
-
-bool Exists(const std::string& path);
-mode_t ModeOf(const std::string& path);  // permission bits only
-// Names in a folder, sorted; catches stray temporary files.
-std::vector<std::string> ListFolder(const std::string& path);
+namespace zovaz::testing {
 
 // A cpp-httplib server on 127.0.0.1 and a free port, serving on its own
 // thread from construction until destruction. Add handlers before the
@@ -63,4 +50,4 @@ void SendAll(int socket, const std::string& bytes);
 // A loopback port nothing listens on (bound, then released).
 int UnusedLoopbackPort();
 
-}  // namespace zovaz::unit
+}  // namespace zovaz::testing
