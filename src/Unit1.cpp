@@ -178,7 +178,8 @@ void TForm1::LoadCfg() {
 void TForm1::SaveCfg() {
   // A failed write is not shown: the values stay in force for this run.
   std::string failure;
-  if (!WriteAppConfig(ConfigPath(DataDir), {ServerUrl, UserName, PasswordHash, AutoLogin}, &failure))
+  if (!WriteAppConfig(ConfigPath(DataDir), {ServerUrl, UserName, PasswordHash, AutoLogin},
+                      &failure))
     LogFailure("configuration not saved: " + failure);
 }
 

@@ -22,13 +22,12 @@ void PutClock(const TempDir& data, const std::string& bytes) {
 TEST(LoadingScript, IsTheNoticeByteForByte) {
   TempDir data;
   PutClock(data, "PNG");
-  EXPECT_EQ(
-      LoadingScript("Načítám", data.path()),
-      R"((function(){var m=document.getElementById('main'),o=m.innerHTML;)"
-      R"(window.addEventListener('pageshow',function(e){if(e.persisted)m.innerHTML=o;});)"
-      R"(m.innerHTML='<div style="color:#fff;text-align:center;)"
-      R"(font-weight:bold;position:absolute;width:100%;top:230px;font-size:12px;">Načítám..)"
-      R"(<br><br><img alt="Loading.." src="data:image/png;base64,UE5H" /></div>';})();)");
+  EXPECT_EQ(LoadingScript("Načítám", data.path()),
+            R"((function(){var m=document.getElementById('main'),o=m.innerHTML;)"
+            R"(window.addEventListener('pageshow',function(e){if(e.persisted)m.innerHTML=o;});)"
+            R"(m.innerHTML='<div style="color:#fff;text-align:center;)"
+            R"(font-weight:bold;position:absolute;width:100%;top:230px;font-size:12px;">Načítám..)"
+            R"(<br><br><img alt="Loading.." src="data:image/png;base64,UE5H" /></div>';})();)");
   EXPECT_EQ(std::string(kPrintScript), "window.print();");
 }
 
