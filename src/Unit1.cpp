@@ -9,6 +9,7 @@
 #include "Unit3.h"
 #include "core/app_config.h"
 #include "core/data_folder.h"
+#include "core/error_page.h"
 #include "core/lang_table.h"
 #include "core/loading_script.h"
 #include "core/shop_address.h"
@@ -42,6 +43,13 @@ TForm1::TForm1(TForm1Environment environment)
                             wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
         return dialog.ShowModal() == wxID_OK ? Utf8(dialog.GetPath()) : std::string();
       });
+  WebBrowser_V11->OnLoadFailed(
+      [this](const std::string& address) { return WebBrowser_V11LoadFailed(address); });
+  WebBrowser_V11->OnHomeRequested([this] { WebBrowser_V11->Navigate(LocalPage()); });
+  WebBrowser_V11->Downloads().OnProgress(
+      [this](const DownloadProgress& progress) { ShowDownloadProgress(progress); });
+  WebBrowser_V11->Downloads().OnFinished(
+      [this](const DownloadOutcome& outcome) { DownloadEnded(outcome); });
   SetClientSize(701, 586);
   const wxSize fixed = GetSize();
   SetSizeHints(fixed, fixed);
@@ -83,7 +91,8 @@ void TForm1::CreateMenus() {
 
 void TForm1::BindCommand(wxMenuItem* item, void (TForm1::*command)()) {
   Bind(
-      wxEVT_MENU, [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
+      wxEVT_MENU,
+      [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
       item->GetId());
 }
 
@@ -186,7 +195,7 @@ void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
   }
   if (DownloadFile(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
                    environment_.download)) {
-    WebBrowser_V11->Navigate(url);
+    WebBrowser_V11->Navigate(url, environment_.download.overallTimeoutMs);
   } else {
     Messages().Inform(locString("Nelze navázat spojení, zkontrolujte připojení k Internetu."));
     WebBrowser_V11->Navigate(LocalPage());
@@ -241,3 +250,36 @@ void TForm1::Uivatelskpruka1Click() {
 }
 
 void TForm1::WebBrowser_V11NavigateComplete(const std::string&) { SetTitle(Wx(SavedCaption)); }
+
+std::string TForm1::WebBrowser_V11LoadFailed(const std::string& address) {
+  // A login that fails must not leave the loading caption behind.
+  SetTitle(Wx(SavedCaption));
+  return ErrorPageHtml({locString("Obchod Z-ovaz není dostupný"),
+                        locString("Stránku obchodu se nepodařilo načíst. Zkontrolujte připojení "
+                                  "k Internetu a zkuste to znovu."),
+                        locString("Zkusit znovu"), locString("Úvodní stránka")},
+                       address);
+}
+
+void TForm1::ShowDownloadProgress(const DownloadProgress& progress) {
+  const std::string name = progress.path.substr(progress.path.rfind('/') + 1);
+  const wxString title =
+      Wx(SavedCaption + " - " +
+         DownloadProgressText(locString("Stahuji"), name, progress.received, progress.total));
+  // The engine reports every piece; the caption changes with the figure.
+  if (title != GetTitle()) SetTitle(title);
+}
+
+void TForm1::DownloadEnded(const DownloadOutcome& outcome) {
+  SetTitle(Wx(SavedCaption));
+  if (outcome.path.empty()) return;  // the user cancelled
+  // Shown once the engine's signal has returned: the box runs a loop of its own.
+  if (outcome.saved) {
+    CallAfter([this, text = locString("Soubor byl uložen:") + "\n" + outcome.path] {
+      Messages().Inform(text);
+    });
+  } else {
+    CallAfter([this, text = locString("Stahování se nezdařilo, soubor nebyl uložen:") + "\n" +
+                            outcome.path] { Messages().Error(text); });
+  }
+}

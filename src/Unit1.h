@@ -2,11 +2,12 @@
 // sequence, and the menu commands.
 #pragma once
 
+#include <wx/frame.h>
+
 #include <exception>
 #include <functional>
 #include <memory>
 #include <string>
-#include <wx/frame.h>
 
 #include "core/lang_table.h"
 #include "dialog_host.h"
@@ -92,6 +93,7 @@ class TForm1 : public wxFrame, public DialogHost {
   void Ukonit1Click();
   void Uivatelskpruka1Click();
   void WebBrowser_V11NavigateComplete(const std::string& address);
+  std::string WebBrowser_V11LoadFailed(const std::string& address);
 
  private:
   void FormCreate();
@@ -103,6 +105,8 @@ class TForm1 : public wxFrame, public DialogHost {
   // Runs a menu command; what it throws is shown, and the program goes on.
   void BindCommand(wxMenuItem* item, void (TForm1::*command)());
   void Guarded(const std::function<void()>& action);
+  void ShowDownloadProgress(const zovaz::DownloadProgress& progress);
+  void DownloadEnded(const zovaz::DownloadOutcome& outcome);
 
   TForm1Environment environment_;
   std::vector<zovaz::LangRow> langTable_;
