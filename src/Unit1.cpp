@@ -91,8 +91,7 @@ void TForm1::CreateMenus() {
 
 void TForm1::BindCommand(wxMenuItem* item, void (TForm1::*command)()) {
   Bind(
-      wxEVT_MENU,
-      [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
+      wxEVT_MENU, [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
       item->GetId());
 }
 

@@ -32,7 +32,8 @@ std::string EscapeHtml(const std::string& text) {
 
 std::string ShownPartOfAddress(const std::string& address) {
   const size_t scheme = address.find("://");
-  if (scheme == std::string::npos) return "";
+  // A local page has no host to name.
+  if (address.rfind("http://", 0) != 0 && address.rfind("https://", 0) != 0) return "";
   const size_t hostStart = scheme + 3;
   const size_t hostEnd = std::min(address.find_first_of("/?#", hostStart), address.size());
   std::string host = address.substr(hostStart, hostEnd - hostStart);

@@ -126,9 +126,10 @@ void BrowserView::HandleNavigating(wxWebViewEvent& event) {
   const std::string address(event.GetURL().utf8_str());
   if (address == kRetryAction || address == kHomeAction) {
     event.Veto();
-    // Taken only from the error page; a new navigation from inside the
-    // engine's decision is put off until it has returned.
-    if (!showsErrorPage_) return;
+    // Taken only from the error page, the one document shown as
+    // about:blank (also when reached again through the history). A new
+    // navigation from inside the engine's decision waits until it returns.
+    if (CurrentAddress() != "about:blank") return;
     const bool retry = address == kRetryAction;
     view_->CallAfter([this, retry] {
       if (retry) {

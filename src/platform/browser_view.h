@@ -75,7 +75,7 @@ class BrowserView {
     errorPage_ = std::move(errorPage);
   }
   void OnHomeRequested(std::function<void()> handler) { home_ = std::move(handler); }
-  bool ShowsErrorPage() const { return showsErrorPage_; }
+  bool ShowsErrorPage() const { return showsErrorPage_ && CurrentAddress() == "about:blank"; }
 
   // Keeps cookies between runs in `folder` (see KeepCookiesIn in web_data.h).
   bool KeepCookiesIn(const std::string& folder);

@@ -1,6 +1,11 @@
 // Navigations that fail show the client's own Czech page, from which the
 // user can try the same address again or go to the local start page.
+#include <httplib.h>
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+
 #include <algorithm>
+#include <thread>
 
 #include "core/text_file.h"
 #include "crypto/password_digest.h"
@@ -13,6 +18,29 @@ using zovaz::testing::PumpUntil;
 namespace {
 
 const char kCaption[] = "Marlevo s.r.o. - Z-ovaz";
+
+// A certificate for 127.0.0.1 that nobody vouches for.
+struct SelfSigned {
+  SelfSigned() {
+    key = EVP_RSA_gen(2048);
+    cert = X509_new();
+    ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
+    X509_gmtime_adj(X509_getm_notBefore(cert), 0);
+    X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
+    X509_set_pubkey(cert, key);
+    X509_NAME* name = X509_get_subject_name(cert);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+    X509_set_issuer_name(cert, name);
+    X509_sign(cert, key, EVP_sha256());
+  }
+  ~SelfSigned() {
+    X509_free(cert);
+    EVP_PKEY_free(key);
+  }
+  EVP_PKEY* key;
+  X509* cert;
+};
 
 class ErrorPageTest : public ClientTest {
  protected:
@@ -114,6 +142,25 @@ TEST_F(ErrorPageTest, RedirectToALocalFileShowsTheErrorPageNotTheFile) {
   form->WebBrowser_V11->Navigate(plain.BaseUrl() + "/to-file");
   ExpectErrorPageFor(AwaitErrorPage(), plain.BaseUrl());
   EXPECT_EQ(ShownAddress().rfind("file:", 0), std::string::npos) << ShownAddress();
+}
+
+TEST_F(ErrorPageTest, UntrustedCertificateNeverShowsThePage) {
+  SelfSigned identity;
+  httplib::SSLServer secure(identity.cert, identity.key);
+  secure.Get("/", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<p>tajna stranka</p>", "text/html");
+  });
+  const int port = secure.bind_to_any_port("127.0.0.1");
+  ASSERT_GT(port, 0);
+  std::thread serving([&] { secure.listen_after_bind(); });
+  StartOnLocalPage();
+  const std::string origin = "https://127.0.0.1:" + std::to_string(port);
+  form->WebBrowser_V11->Navigate(origin + "/");
+  const std::string text = AwaitErrorPage();
+  ExpectErrorPageFor(text, origin);
+  EXPECT_EQ(text.find("tajna"), std::string::npos);
+  secure.stop();
+  serving.join();
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ TEST(ErrorPage, ShowsOnlyTheShopsOriginNeverALoginsCredentials) {
             "https://obchod.example.cz");
   EXPECT_EQ(ShownPartOfAddress("https://obchod.example.cz"), "https://obchod.example.cz");
   EXPECT_EQ(ShownPartOfAddress("about:blank"), "");
+  EXPECT_EQ(ShownPartOfAddress("file:///home/jan/.local/share/Marlevo/__app/lilindex.html"), "");
 
   const std::string page =
       ErrorPageHtml(kTexts, "http://obchod.example.cz/cze/moveup/jan/movedown/0123abcd");
