@@ -47,6 +47,7 @@ BrowserView::BrowserView(wxWindow* parent) {
   view_->Bind(wxEVT_WEBVIEW_LOADED, &BrowserView::HandleLoaded, this);
   view_->Bind(wxEVT_WEBVIEW_NEWWINDOW, &BrowserView::HandleNewWindow, this);
   view_->Bind(wxEVT_WEBVIEW_NAVIGATING, &BrowserView::HandleNavigating, this);
+  view_->Bind(wxEVT_WEBVIEW_NAVIGATED, &BrowserView::HandleCommitted, this);
   deadline_ = std::make_unique<wxTimer>();
   deadline_->Bind(wxEVT_TIMER, &BrowserView::HandleDeadline, this);
   // Connected after wxWidgets' own handlers, which let the emission go on:
@@ -75,6 +76,7 @@ BrowserView::~BrowserView() {
   view_->Unbind(wxEVT_WEBVIEW_LOADED, &BrowserView::HandleLoaded, this);
   view_->Unbind(wxEVT_WEBVIEW_NEWWINDOW, &BrowserView::HandleNewWindow, this);
   view_->Unbind(wxEVT_WEBVIEW_NAVIGATING, &BrowserView::HandleNavigating, this);
+  view_->Unbind(wxEVT_WEBVIEW_NAVIGATED, &BrowserView::HandleCommitted, this);
   deadline_->Stop();
   g_signal_handlers_disconnect_by_data(view_->GetNativeBackend(), this);
 }
@@ -82,6 +84,7 @@ BrowserView::~BrowserView() {
 void BrowserView::Navigate(const std::string& address, long deadlineMs) {
   navigated_ = true;
   showsErrorPage_ = false;
+  answered_ = false;
   const bool local = !address.empty() && address.front() == '/';
   const std::string url = local ? FileUrl(address) : address;
   if (local) {
@@ -150,9 +153,16 @@ void BrowserView::HandleNavigating(wxWebViewEvent& event) {
   }
 }
 
+void BrowserView::HandleCommitted(wxWebViewEvent& event) {
+  event.Skip();
+  answered_ = true;
+}
+
 void BrowserView::HandleDeadline(wxTimerEvent&) {
   webkit_web_view_stop_loading(WEBKIT_WEB_VIEW(view_->GetNativeBackend()));
-  ShowErrorPageFor(lastWebAddress_);
+  // A page that has begun to show stays, with what has arrived of it; one
+  // the server never answered gets the error page.
+  if (!answered_) ShowErrorPageFor(lastWebAddress_);
 }
 
 void BrowserView::ShowErrorPageFor(const std::string& address) {

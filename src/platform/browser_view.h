@@ -36,8 +36,8 @@ class BrowserView {
 
   // An http(s) address, or a local file path (absolute, starting with "/").
   // Returns at once; the page loads while the event loop runs. With a
-  // deadline, a page that has not loaded within `deadlineMs` counts as a
-  // failed navigation.
+  // deadline, a page whose server has not answered within `deadlineMs`
+  // counts as a failed navigation, and one still loading is stopped.
   void Navigate(const std::string& address, long deadlineMs = 0);
 
   // Runs `code` in the shown page and returns when it has run. Does nothing
@@ -86,6 +86,7 @@ class BrowserView {
  private:
   void HandleLoaded(wxWebViewEvent& event);
   void HandleNavigating(wxWebViewEvent& event);
+  void HandleCommitted(wxWebViewEvent& event);
   void HandleDeadline(wxTimerEvent& event);
   void ShowErrorPageFor(const std::string& address);
   static int HandleLoadFailed(void* webView, int loadEvent, const char* uri, void* error,
@@ -106,6 +107,7 @@ class BrowserView {
   std::function<std::string(const std::string&)> errorPage_;
   std::function<void()> home_;
   bool showsErrorPage_ = false;
+  bool answered_ = false;  // the server has answered the last navigation
   std::string failedAddress_;
   std::string lastWebAddress_;        // the last http(s) address asked for
   std::set<std::string> localPages_;  // file:// addresses navigated to on purpose

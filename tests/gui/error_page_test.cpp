@@ -136,6 +136,15 @@ TEST_F(ErrorPageTest, LoginThatNeverAnswersGetsTheErrorPageByTheDeadlineWithoutC
     EXPECT_TRUE(path.starts_with("/silent/")) << path;
 }
 
+TEST_F(ErrorPageTest, DeadlineLeavesAPageThatHasBegunToShow) {
+  ASSERT_GT(plain.Start(), 0);
+  StartOnLocalPage();
+  form->WebBrowser_V11->Navigate(plain.BaseUrl() + "/hanging-image", 1000);
+  zovaz::testing::PumpFor(2500);
+  EXPECT_FALSE(form->WebBrowser_V11->ShowsErrorPage());
+  EXPECT_EQ(EvalInPage("document.getElementById('text').textContent"), "Obrázek se načítá");
+}
+
 TEST_F(ErrorPageTest, RedirectToALocalFileShowsTheErrorPageNotTheFile) {
   ASSERT_GT(plain.Start(), 0);
   StartOnLocalPage();

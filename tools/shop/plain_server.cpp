@@ -80,6 +80,10 @@ struct PlainServer::State {
       SendAll(fd, Attachment("whole.pdf", pdf, pdf.size()));
     } else if (path == "/to-file") {
       SendAll(fd, "HTTP/1.0 302 Found\r\nLocation: file:///etc/hostname\r\n\r\n");
+    } else if (path == "/hanging-image") {
+      SendAll(fd,
+              "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+              "<p id=\"text\">Obrázek se načítá</p><img src=\"/silent/obrazek.png\">");
     } else if (path.rfind("/silent/", 0) == 0) {
       // Holds the connection open, answering nothing, until the server stops.
       while (WaitReadable(fd, stopping)) {

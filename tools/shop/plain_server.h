@@ -13,6 +13,7 @@ namespace zovaz::shop {
 //   /invoice/cut-off.pdf  announces the whole invoice, sends half, closes
 //   /invoice/whole.pdf    the whole invoice, announced, then closes
 //   /to-file              redirects to file:///etc/hostname
+//   /hanging-image        a page whose image never arrives
 //   /silent/...           reads the request and never answers (until Stop)
 class PlainServer {
  public:
