@@ -13,6 +13,7 @@
 #include "core/app_config.h"
 #include "core/data_folder.h"
 #include "core/io_error.h"
+#include "core/error_page.h"
 #include "core/lang_table.h"
 #include "core/loading_script.h"
 #include "core/shop_address.h"
@@ -64,6 +65,13 @@ TForm1::TForm1(TForm1Environment environment)
   auto* column = new wxBoxSizer(wxVERTICAL);
   column->Add(WebBrowser_V11->Widget(), 1, wxEXPAND);
   SetSizer(column);
+  WebBrowser_V11->OnLoadFailed(
+      [this](const std::string& address) { return WebBrowser_V11LoadFailed(address); });
+  WebBrowser_V11->OnHomeRequested([this] { WebBrowser_V11->Navigate(LocalPage()); });
+  WebBrowser_V11->Downloads().OnProgress(
+      [this](const DownloadProgress& progress) { ShowDownloadProgress(progress); });
+  WebBrowser_V11->Downloads().OnFinished(
+      [this](const DownloadOutcome& outcome) { DownloadEnded(outcome); });
   SetClientSize(701, 586);
   const wxSize fixed = GetSize();
   SetSizeHints(fixed, fixed);
@@ -219,7 +227,7 @@ void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
   }
   if (DownloadFile(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
                    environment_.download)) {
-    WebBrowser_V11->Navigate(url);
+    WebBrowser_V11->Navigate(url, environment_.download.overallTimeoutMs);
   } else {
     Messages().Inform(locString("Nelze navázat spojení, zkontrolujte připojení k Internetu."));
     WebBrowser_V11->Navigate(LocalPage());
@@ -337,6 +345,39 @@ void TForm1::SetZoom(double level) {
     WriteZoomLevel(ZoomStatePath(DataDir), zoom_);
   } catch (const IoError& error) {
     // The level stays in force for this run.
-    wxLogVerbose("Zoom level not kept: %s", error.what());
+    LogFailure(std::string("zoom level not kept: ") + error.what());
+  }
+}
+
+std::string TForm1::WebBrowser_V11LoadFailed(const std::string& address) {
+  // A login that fails must not leave the loading caption behind.
+  SetTitle(Wx(SavedCaption));
+  return ErrorPageHtml({locString("Obchod Z-ovaz není dostupný"),
+                        locString("Stránku obchodu se nepodařilo načíst. Zkontrolujte připojení "
+                                  "k Internetu a zkuste to znovu."),
+                        locString("Zkusit znovu"), locString("Úvodní stránka")},
+                       address);
+}
+
+void TForm1::ShowDownloadProgress(const DownloadProgress& progress) {
+  const std::string name = progress.path.substr(progress.path.rfind('/') + 1);
+  const wxString title =
+      Wx(SavedCaption + " - " +
+         DownloadProgressText(locString("Stahuji"), name, progress.received, progress.total));
+  // The engine reports every piece; the caption changes with the figure.
+  if (title != GetTitle()) SetTitle(title);
+}
+
+void TForm1::DownloadEnded(const DownloadOutcome& outcome) {
+  SetTitle(Wx(SavedCaption));
+  if (outcome.path.empty()) return;  // the user cancelled
+  // Shown once the engine's signal has returned: the box runs a loop of its own.
+  if (outcome.saved) {
+    CallAfter([this, text = locString("Soubor byl uložen:") + "\n" + outcome.path] {
+      Messages().Inform(text);
+    });
+  } else {
+    CallAfter([this, text = locString("Stahování se nezdařilo, soubor nebyl uložen:") + "\n" +
+                            outcome.path] { Messages().Error(text); });
   }
 }

@@ -104,6 +104,7 @@ class TForm1 : public wxFrame, public DialogHost {
   void Ukonit1Click();
   void Uivatelskpruka1Click();
   void WebBrowser_V11NavigateComplete(const std::string& address);
+  std::string WebBrowser_V11LoadFailed(const std::string& address);
 
  private:
   void FormCreate();
@@ -121,6 +122,8 @@ class TForm1 : public wxFrame, public DialogHost {
   // Runs a menu command; what it throws is shown, and the program goes on.
   void BindCommand(wxMenuItem* item, void (TForm1::*command)());
   void Guarded(const std::function<void()>& action);
+  void ShowDownloadProgress(const zovaz::DownloadProgress& progress);
+  void DownloadEnded(const zovaz::DownloadOutcome& outcome);
 
   TForm1Environment environment_;
   std::vector<zovaz::LangRow> langTable_;

@@ -2,8 +2,10 @@
 
 #include <glib.h>
 #include <webkit2/webkit2.h>
+#include <wx/timer.h>
 #include <wx/webview.h>
 
+#include "core/error_page.h"
 #include "platform/web_data.h"
 
 namespace zovaz {
@@ -44,6 +46,16 @@ BrowserView::BrowserView(wxWindow* parent) {
                          wxWebViewBackendDefault);
   view_->Bind(wxEVT_WEBVIEW_LOADED, &BrowserView::HandleLoaded, this);
   view_->Bind(wxEVT_WEBVIEW_NEWWINDOW, &BrowserView::HandleNewWindow, this);
+  view_->Bind(wxEVT_WEBVIEW_NAVIGATING, &BrowserView::HandleNavigating, this);
+  view_->Bind(wxEVT_WEBVIEW_NAVIGATED, &BrowserView::HandleCommitted, this);
+  deadline_ = std::make_unique<wxTimer>();
+  deadline_->Bind(wxEVT_TIMER, &BrowserView::HandleDeadline, this);
+  // Connected after wxWidgets' own handlers, which let the emission go on:
+  // returning TRUE here keeps the engine's English page away.
+  g_signal_connect(view_->GetNativeBackend(), "load-failed",
+                   G_CALLBACK(&BrowserView::HandleLoadFailed), this);
+  g_signal_connect(view_->GetNativeBackend(), "load-failed-with-tls-errors",
+                   G_CALLBACK(&BrowserView::HandleTlsError), this);
   g_signal_connect(view_->GetNativeBackend(), "print", G_CALLBACK(&BrowserView::HandlePrintSignal),
                    this);
   // wxWidgets answers window.open by offering the view itself as the new
@@ -69,12 +81,26 @@ BrowserView::~BrowserView() {
   // The widget belongs to its parent window and may outlive this adapter.
   view_->Unbind(wxEVT_WEBVIEW_LOADED, &BrowserView::HandleLoaded, this);
   view_->Unbind(wxEVT_WEBVIEW_NEWWINDOW, &BrowserView::HandleNewWindow, this);
+  view_->Unbind(wxEVT_WEBVIEW_NAVIGATING, &BrowserView::HandleNavigating, this);
+  view_->Unbind(wxEVT_WEBVIEW_NAVIGATED, &BrowserView::HandleCommitted, this);
+  deadline_->Stop();
   g_signal_handlers_disconnect_by_data(view_->GetNativeBackend(), this);
 }
 
-void BrowserView::Navigate(const std::string& address) {
+void BrowserView::Navigate(const std::string& address, long deadlineMs) {
   navigated_ = true;
-  const std::string url = !address.empty() && address.front() == '/' ? FileUrl(address) : address;
+  showsErrorPage_ = false;
+  answered_ = false;
+  const bool local = !address.empty() && address.front() == '/';
+  const std::string url = local ? FileUrl(address) : address;
+  if (local) {
+    localPages_.insert(url);
+  } else {
+    lastWebAddress_ = url;
+  }
+  deadlineMs_ = deadlineMs;
+  deadline_->Stop();
+  if (deadlineMs > 0) deadline_->StartOnce(static_cast<int>(deadlineMs));
   view_->LoadURL(wxString::FromUTF8(url));
 }
 
@@ -100,7 +126,95 @@ void BrowserView::HandleLoaded(wxWebViewEvent& event) {
   // navigation.
   const std::string address(event.GetURL().utf8_str());
   if (!navigated_ || address == "about:blank") return;
+  deadline_->Stop();
   if (navigateComplete_) navigateComplete_(address);
+}
+
+void BrowserView::HandleNavigating(wxWebViewEvent& event) {
+  event.Skip();
+  const std::string address(event.GetURL().utf8_str());
+  if (address == kRetryAction || address == kHomeAction) {
+    event.Veto();
+    // Taken only from the error page, the one document shown as
+    // about:blank (also when reached again through the history). A new
+    // navigation from inside the engine's decision waits until it returns.
+    if (CurrentAddress() != "about:blank") return;
+    const bool retry = address == kRetryAction;
+    view_->CallAfter([this, retry] {
+      if (retry) {
+        Navigate(failedAddress_, deadlineMs_);
+      } else if (home_) {
+        home_();
+      }
+    });
+    return;
+  }
+  if (address.rfind("http://", 0) == 0 || address.rfind("https://", 0) == 0) {
+    lastWebAddress_ = address;
+  } else if (address.rfind("file:", 0) == 0 && localPages_.count(address) == 0) {
+    // Only the pages the client opens itself may be local: a server that
+    // redirects to a local file gets the error page, not the file.
+    event.Veto();
+    view_->CallAfter([this] { ShowErrorPageFor(lastWebAddress_); });
+  }
+}
+
+void BrowserView::HandleCommitted(wxWebViewEvent& event) {
+  event.Skip();
+  answered_ = true;
+}
+
+void BrowserView::HandleDeadline(wxTimerEvent&) {
+  webkit_web_view_stop_loading(WEBKIT_WEB_VIEW(view_->GetNativeBackend()));
+  // A page that has begun to show stays, with what has arrived of it; one
+  // the server never answered gets the error page.
+  if (!answered_) ShowErrorPageFor(lastWebAddress_);
+}
+
+void BrowserView::ShowErrorPageFor(const std::string& address) {
+  deadline_->Stop();
+  auto* webView = WEBKIT_WEB_VIEW(view_->GetNativeBackend());
+  if (!errorPage_) {
+    webkit_web_view_stop_loading(webView);
+    return;
+  }
+  failedAddress_ = address;
+  showsErrorPage_ = true;
+  const std::string html = errorPage_(address);
+  webkit_web_view_load_html(webView, html.c_str(), nullptr);
+}
+
+int BrowserView::HandleLoadFailed(void*, int, const char* uri, void* error, void* self) {
+  auto* view = static_cast<BrowserView*>(self);
+  const auto* failure = static_cast<const GError*>(error);
+  const std::string address = uri != nullptr ? uri : "";
+  // The engine refuses a server's redirect to a local file by cancelling
+  // the load; that is the server's failure, not the user's cancel.
+  if (g_error_matches(failure, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) &&
+      address.rfind("file:", 0) == 0 && view->localPages_.count(address) == 0 && view->errorPage_) {
+    view->ShowErrorPageFor(view->lastWebAddress_);
+    return TRUE;
+  }
+  // Not failures: a navigation given up for another one (or by the
+  // deadline, which has shown the page already), and a page that turned
+  // into a download.
+  if (g_error_matches(failure, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
+      g_error_matches(failure, WEBKIT_POLICY_ERROR,
+                      WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) ||
+      g_error_matches(failure, WEBKIT_PLUGIN_ERROR, WEBKIT_PLUGIN_ERROR_WILL_HANDLE_LOAD))
+    return FALSE;
+  // The error page itself failing must not start a loop.
+  if (!view->errorPage_ || address.empty() || address == "about:blank") return FALSE;
+  view->ShowErrorPageFor(address);
+  return TRUE;
+}
+
+int BrowserView::HandleTlsError(void*, const char* uri, void*, int, void* self) {
+  // No exception is ever made for a certificate: the page does not load.
+  auto* view = static_cast<BrowserView*>(self);
+  if (!view->errorPage_) return FALSE;
+  view->ShowErrorPageFor(uri != nullptr ? uri : view->lastWebAddress_);
+  return TRUE;
 }
 
 void BrowserView::HandleNewWindow(wxWebViewEvent& event) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -12,6 +13,8 @@
 #include "platform/repaint_after_windows.h"
 #include "platform/web_downloads.h"
 
+class wxTimer;
+class wxTimerEvent;
 class wxWebView;
 class wxWindow;
 class wxWebViewEvent;
@@ -34,8 +37,10 @@ class BrowserView {
   wxWebView* Widget() const { return view_; }
 
   // An http(s) address, or a local file path (absolute, starting with "/").
-  // Returns at once; the page loads while the event loop runs.
-  void Navigate(const std::string& address);
+  // Returns at once; the page loads while the event loop runs. With a
+  // deadline, a page whose server has not answered within `deadlineMs`
+  // counts as a failed navigation, and one still loading is stopped.
+  void Navigate(const std::string& address, long deadlineMs = 0);
 
   // Runs `code` in the shown page and returns when it has run. Does nothing
   // when no document has been shown yet. Throws ScriptError with the
@@ -63,6 +68,17 @@ class BrowserView {
     newWindow_ = std::move(handler);
   }
 
+  // A navigation failed: refused, name unknown, timed out, a TLS error (the
+  // page is never shown then), or a redirect to a local file. The handler
+  // gets the address that failed and returns the page to show instead;
+  // without one the engine shows its own. The page's links to kRetryAction
+  // and kHomeAction load that address again and call the home handler.
+  void OnLoadFailed(std::function<std::string(const std::string& address)> errorPage) {
+    errorPage_ = std::move(errorPage);
+  }
+  void OnHomeRequested(std::function<void()> handler) { home_ = std::move(handler); }
+  bool ShowsErrorPage() const { return showsErrorPage_ && CurrentAddress() == "about:blank"; }
+
   // Keeps cookies between runs in `folder` (see KeepCookiesIn in web_data.h).
   bool KeepCookiesIn(const std::string& folder);
 
@@ -75,6 +91,14 @@ class BrowserView {
 
  private:
   void HandleLoaded(wxWebViewEvent& event);
+  void HandleNavigating(wxWebViewEvent& event);
+  void HandleCommitted(wxWebViewEvent& event);
+  void HandleDeadline(wxTimerEvent& event);
+  void ShowErrorPageFor(const std::string& address);
+  static int HandleLoadFailed(void* webView, int loadEvent, const char* uri, void* error,
+                              void* self);
+  static int HandleTlsError(void* webView, const char* uri, void* certificate, int errors,
+                            void* self);
   void HandleNewWindow(wxWebViewEvent& event);
   void HandOn(const std::string& address);
   static void* HandleCreateSignal(void* webView, void* navigationAction, void* self);
@@ -88,6 +112,15 @@ class BrowserView {
   std::unique_ptr<WebDownloads> downloads_;
   std::unique_ptr<ContextMenu> contextMenu_;
   std::unique_ptr<RepaintAfterWindows> repainter_;
+  std::function<std::string(const std::string&)> errorPage_;
+  std::function<void()> home_;
+  bool showsErrorPage_ = false;
+  bool answered_ = false;  // the server has answered the last navigation
+  std::string failedAddress_;
+  std::string lastWebAddress_;        // the last http(s) address asked for
+  std::set<std::string> localPages_;  // file:// addresses navigated to on purpose
+  long deadlineMs_ = 0;               // of the last navigation, reused by a retry
+  std::unique_ptr<wxTimer> deadline_;
 };
 
 // "file://" URL of an absolute local path.

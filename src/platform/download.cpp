@@ -103,6 +103,7 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, options.connectTimeoutMs);
+  curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, options.overallTimeoutMs);
   curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &AppendBody);
   curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(curl.get(), CURLOPT_HEADERFUNCTION, &NoteHeader);

@@ -9,6 +9,8 @@ struct DownloadOptions {
   // No download may freeze the window without end.
   long connectTimeoutMs = 10000;
   long stallTimeoutMs = 15000;  // a transfer that receives nothing this long is abandoned
+  // The whole download, and a login page in the browser view, end by then.
+  long overallTimeoutMs = 30000;
   // Only a 2xx answer counts; otherwise the target is left as it was.
   bool requireSuccessStatus = false;
 };

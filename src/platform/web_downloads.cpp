@@ -42,6 +42,25 @@ std::string ReserveTemporaryFile(const std::string& target) {
   return "";
 }
 
+// True when the file written holds as many bytes as the server announced:
+// the engine reports a body cut short as finished when the answer (HTTP/1.0)
+// ends with the connection.
+bool WholeBodyArrived(WebKitDownload* download, const std::string& written) {
+  WebKitURIResponse* response = webkit_download_get_response(download);
+  const guint64 announced =
+      response != nullptr ? webkit_uri_response_get_content_length(response) : 0;
+  if (announced == 0) return true;  // nothing announced to hold it to
+  // A compressed body is announced at its compressed length and saved
+  // decoded.
+  SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response);
+  const char* encoding =
+      headers != nullptr ? soup_message_headers_get_one(headers, "Content-Encoding") : nullptr;
+  if (encoding != nullptr && g_ascii_strcasecmp(encoding, "identity") != 0) return true;
+  struct stat file {};
+  return stat(written.c_str(), &file) == 0 && static_cast<guint64>(file.st_size) == announced &&
+         webkit_download_get_received_data_length(download) == announced;
+}
+
 }  // namespace
 
 std::string DefaultDownloadFolder() {
@@ -95,6 +114,7 @@ void WebDownloads::HandleStarted(void*, void* download, void* self) {
                    G_CALLBACK(&WebDownloads::HandleDecideDestination), transfer);
   g_signal_connect(download, "failed", G_CALLBACK(&WebDownloads::HandleFailed), transfer);
   g_signal_connect(download, "finished", G_CALLBACK(&WebDownloads::HandleFinished), transfer);
+  g_signal_connect(download, "received-data", G_CALLBACK(&WebDownloads::HandleReceived), transfer);
   owner->running_.insert(g_object_ref(download));
 }
 
@@ -131,10 +151,20 @@ void WebDownloads::HandleFailed(void*, void*, void* data) {
   static_cast<Transfer*>(data)->failed = true;
 }
 
+void WebDownloads::HandleReceived(void* download, uint64_t, void* data) {
+  auto* transfer = static_cast<Transfer*>(data);
+  if (transfer->owner == nullptr || transfer->temp.empty() || !transfer->owner->progress_) return;
+  WebKitURIResponse* response = webkit_download_get_response(WEBKIT_DOWNLOAD(download));
+  transfer->owner->progress_(
+      {transfer->outcome.path, webkit_download_get_received_data_length(WEBKIT_DOWNLOAD(download)),
+       response != nullptr ? webkit_uri_response_get_content_length(response) : 0});
+}
+
 void WebDownloads::HandleFinished(void* download, void* data) {
   auto* transfer = static_cast<Transfer*>(data);
   const std::string& target = transfer->outcome.path;
-  if (!transfer->failed && !transfer->temp.empty()) {
+  if (!transfer->failed && !transfer->temp.empty() &&
+      WholeBodyArrived(WEBKIT_DOWNLOAD(download), transfer->temp)) {
     // A file saved over keeps its permissions, as a file edited in place would.
     struct stat existing {};
     if (stat(target.c_str(), &existing) == 0)
@@ -150,7 +180,9 @@ void WebDownloads::End(void* download, DownloadOutcome outcome) {
   // The signal being emitted holds a reference of its own, so the transfer
   // the outcome was copied from lives until the emission is over.
   if (running_.erase(download) > 0) g_object_unref(download);
-  if (finished_) finished_(outcome);
+  // Copied: a handler may add another.
+  const auto handlers = finished_;
+  for (const auto& handler : handlers) handler(outcome);
 }
 
 }  // namespace zovaz

@@ -1,10 +1,13 @@
 // Files the shop sends as downloads: ask the user where to save, write under
-// a temporary name beside the target, and put the file in place only whole.
+// a temporary name beside the target, report progress, and put the file in
+// place only whole: every announced byte received, and no transfer error.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace zovaz {
 
@@ -20,6 +23,12 @@ struct DownloadOutcome {
   std::string address;  // where the file came from
   std::string path;     // where the user chose to save it; "" when cancelled
   bool saved = false;   // true only when `path` now holds the whole file
+};
+
+struct DownloadProgress {
+  std::string path;   // where it will be saved
+  uint64_t received;  // bytes so far
+  uint64_t total;     // as the server announced it; 0 when it did not
 };
 
 class WebDownloads {
@@ -38,9 +47,14 @@ class WebDownloads {
 
   // Without a chooser every download is cancelled.
   void SetChooser(Chooser chooser) { chooser_ = std::move(chooser); }
-  // Told once per download when it has ended, however it ended.
+  // Each handler added is told once per download when it has ended,
+  // however it ended.
   void OnFinished(std::function<void(const DownloadOutcome&)> handler) {
-    finished_ = std::move(handler);
+    finished_.push_back(std::move(handler));
+  }
+  // Told as the bytes of a download being saved arrive.
+  void OnProgress(std::function<void(const DownloadProgress&)> handler) {
+    progress_ = std::move(handler);
   }
 
  private:
@@ -49,6 +63,7 @@ class WebDownloads {
   static int HandleDecideDestination(void* download, const char* suggested, void* transfer);
   static void HandleFailed(void* download, void* error, void* transfer);
   static void HandleFinished(void* download, void* transfer);
+  static void HandleReceived(void* download, uint64_t length, void* transfer);
   bool Begin(Transfer& transfer, const std::string& suggested);
   void End(void* download, DownloadOutcome outcome);
 
@@ -56,7 +71,8 @@ class WebDownloads {
   void* context_;
   std::set<void*> running_;  // downloads of ours not yet finished, each referenced
   Chooser chooser_;
-  std::function<void(const DownloadOutcome&)> finished_;
+  std::vector<std::function<void(const DownloadOutcome&)>> finished_;
+  std::function<void(const DownloadProgress&)> progress_;
 };
 
 }  // namespace zovaz

@@ -47,7 +47,7 @@ class ClientTest : public ::testing::Test {
   std::string ExeDir() const { return exeDir_.path(); }
   std::string LocalAppData() const { return appData_.path(); }
   std::string DataDir() const { return appData_.path() + "/Marlevo"; }
-  TForm1Environment Environment();
+  virtual TForm1Environment Environment();
 
   // Lays out a data folder that needs no first-run setup, with this config.
   void PrepareDataFolder(const std::string& user, const std::string& digest,

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "gui_support.h"
+#include "plain_server.h"
 #include "platform/web_data.h"
 #include "platform/web_downloads.h"
 #include "shop_pages.h"
@@ -190,6 +191,19 @@ class WebBehaviourDownloads : public WebBehaviourTest {
     return PumpUntil([&] { return outcome_.has_value(); });
   }
   std::string Folder() const { return downloads_.path(); }
+  // The one box the end of a download brings up.
+  zovaz::testing::RecordedMessage AwaitMessage() {
+    PumpUntil([&] { return !recorder.messages.empty(); }, 5000);
+    zovaz::testing::PumpFor(100);
+    if (recorder.messages.size() != 1) return {false, std::to_string(recorder.messages.size())};
+    return recorder.messages[0];
+  }
+  void ExpectFailureMessage(const std::string& path) {
+    const auto message = AwaitMessage();
+    EXPECT_TRUE(message.error);
+    EXPECT_EQ(message.text, "Stahování se nezdařilo, soubor nebyl uložen:\n" + path);
+  }
+  std::string Caption() { return std::string(form->GetTitle().utf8_str()); }
 
   std::optional<DownloadOutcome> outcome_;
   std::string offeredName_;
@@ -217,7 +231,9 @@ TEST_F(WebBehaviourDownloads, InvoiceIsSavedWholeWhereTheUserChose) {
   // Nothing of the temporary file is left beside it.
   EXPECT_EQ(ListFolder(Folder()), Names{"faktura leden.pdf"});
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
-  EXPECT_TRUE(recorder.messages.empty());
+  const auto message = AwaitMessage();
+  EXPECT_FALSE(message.error);
+  EXPECT_EQ(message.text, "Soubor byl uložen:\n" + chosen);
 }
 
 TEST_F(WebBehaviourDownloads, SavingOverAFileReplacesItWholeAndKeepsItsPermissions) {
@@ -239,6 +255,7 @@ TEST_F(WebBehaviourDownloads, CancelledDownloadLeavesNothing) {
   EXPECT_EQ(outcome_->path, "");
   EXPECT_TRUE(ListFolder(Folder()).empty());
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+  zovaz::testing::PumpFor(200);
   EXPECT_TRUE(recorder.messages.empty());
 }
 
@@ -251,9 +268,46 @@ TEST_F(WebBehaviourDownloads, BrokenOffDownloadLeavesTheExistingFileUntouched) {
   EXPECT_FALSE(outcome_->saved);
   EXPECT_EQ(ReadFile(chosen), "the invoice saved last month");
   EXPECT_EQ(ListFolder(Folder()), Names{"interrupted.pdf"});
-  // Nothing scary: the shop page stays and no box appears.
+  // The shop page stays; the user is told the download failed.
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
-  EXPECT_TRUE(recorder.messages.empty());
+  ExpectFailureMessage(chosen);
+}
+
+TEST_F(WebBehaviourDownloads, CutOffHttp10AnswerKeepsNoFileAndSaysSo) {
+  zovaz::shop::PlainServer plain;
+  ASSERT_GT(plain.Start(), 0);
+  const std::string chosen = Folder() + "/cut-off.pdf";
+  Answer(chosen);
+  ASSERT_TRUE(Download("location.href = '" + plain.BaseUrl() + "/invoice/cut-off.pdf'"));
+  EXPECT_FALSE(outcome_->saved);
+  EXPECT_TRUE(ListFolder(Folder()).empty());  // neither the half file nor a temporary one
+  EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
+  ExpectFailureMessage(chosen);
+  EXPECT_EQ(Caption(), "Marlevo s.r.o. - Z-ovaz");
+}
+
+TEST_F(WebBehaviourDownloads, WholeHttp10AnswerIsSavedByteForByte) {
+  zovaz::shop::PlainServer plain;
+  ASSERT_GT(plain.Start(), 0);
+  const std::string chosen = Folder() + "/whole.pdf";
+  Answer(chosen);
+  ASSERT_TRUE(Download("location.href = '" + plain.BaseUrl() + "/invoice/whole.pdf'"));
+  EXPECT_TRUE(outcome_->saved);
+  EXPECT_TRUE(ReadFile(chosen) == zovaz::shop::InvoicePdf()) << ReadFile(chosen).size();
+  EXPECT_EQ(ListFolder(Folder()), Names{"whole.pdf"});
+  EXPECT_EQ(AwaitMessage().text, "Soubor byl uložen:\n" + chosen);
+}
+
+TEST_F(WebBehaviourDownloads, CaptionShowsProgressWhileTheDownloadRuns) {
+  Answer(Folder() + "/slow.pdf");
+  EvalInPage("location.href = '/invoice/slow.pdf'");
+  // The shop pauses halfway.
+  EXPECT_TRUE(PumpUntil(
+      [&] { return Caption() == "Marlevo s.r.o. - Z-ovaz - Stahuji slow.pdf: 50 %"; }, 5000))
+      << Caption();
+  ASSERT_TRUE(PumpUntil([&] { return outcome_.has_value(); }));
+  EXPECT_TRUE(outcome_->saved);
+  EXPECT_EQ(Caption(), "Marlevo s.r.o. - Z-ovaz");
 }
 
 TEST_F(WebBehaviourDownloads, ClosingTheWindowMidDownloadLeavesNothing) {
@@ -267,14 +321,14 @@ TEST_F(WebBehaviourDownloads, ClosingTheWindowMidDownloadLeavesNothing) {
   EXPECT_FALSE(outcome_.has_value());  // the window that asked is gone
 }
 
-TEST_F(WebBehaviourDownloads, FolderGoneBeforeSavingEndsTheDownloadQuietly) {
+TEST_F(WebBehaviourDownloads, FolderGoneBeforeSavingEndsTheDownloadWithAMessage) {
   // Removed between the dialog and the first byte.
   Answer(Folder() + "/removed/2026-001.pdf");
   ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
   EXPECT_FALSE(outcome_->saved);
   EXPECT_TRUE(ListFolder(Folder()).empty());
   EXPECT_EQ(ShownAddress(), shop.BaseUrl() + "/documents");
-  EXPECT_TRUE(recorder.messages.empty());
+  ExpectFailureMessage(Folder() + "/removed/2026-001.pdf");
 }
 
 // --- names and folders offered ----------------------------------------------

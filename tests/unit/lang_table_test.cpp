@@ -49,6 +49,15 @@ const std::vector<LangRow> kExpected = {
     {"Zavřít", "Close"},
     {"Počet shod:", "Matches:"},
     {"Nenalezeno", "Not found"},
+    {"Obchod Z-ovaz není dostupný", "The Z-ovaz shop cannot be reached"},
+    {"Stránku obchodu se nepodařilo načíst. Zkontrolujte připojení k Internetu a zkuste to znovu.",
+     "The shop's page could not be loaded. Check your Internet connection and try again."},
+    {"Zkusit znovu", "Try again"},
+    {"Úvodní stránka", "Start page"},
+    {"Stahuji", "Downloading"},
+    {"Soubor byl uložen:", "The file was saved:"},
+    {"Stahování se nezdařilo, soubor nebyl uložen:",
+     "The download failed, the file was not saved:"},
 };
 
 }  // namespace
