@@ -9,7 +9,11 @@ namespace zovaz {
 // The running executable's full path, symlinks resolved ("" if unknown).
 std::string ExecutablePath();
 
-// The user's local application-data folder from the environment ("" if none).
+// The account's home folder from the password database ("" if unknown).
+std::string AccountHome();
+
+// The user's local application-data folder from the environment, else from
+// the account's home ("" if none).
 std::string LocalAppData();
 
 }  // namespace zovaz
