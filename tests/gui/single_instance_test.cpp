@@ -135,9 +135,10 @@ TEST(SingleInstanceProcess, SecondStartRaisesTheRunningWindowAndEndsAtOnce) {
   // Hidden, as a window that the user has put away.
   auto* window = new wxFrame(nullptr, wxID_ANY, "running");
   int raised = 0;
-  ASSERT_TRUE(running.ListenForRaise([&] {
+  ASSERT_TRUE(running.ListenForRaise([&](const std::string&) {
     ++raised;
     BringToFront(*window);
+    return true;
   }));
 
   ClientProcess second(appData.path(), RefusingSiteUrl());
