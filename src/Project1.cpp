@@ -1,35 +1,50 @@
 // Program entry: the application, its title, and its three windows in order.
-#include <memory>
 #include <wx/app.h>
 #include <wx/weakref.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
 
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "core/data_folder.h"
 #include "exception_report.h"
 #include "platform/app_icon.h"
 #include "platform/default_browser.h"
 #include "platform/deployment.h"
+#include "platform/download.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
-#include "core/data_folder.h"
 
 class TApplication : public wxApp {
  public:
-  TApplication() { zovaz::ClaimDesktopId(); }
+  TApplication() {
+    zovaz::ClaimDesktopId();
+    // The toolkit consumes it when it starts; a second start hands it on.
+    if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) startupId_ = id;
+  }
 
   bool OnInit() override {
     SetAppDisplayName(wxString::FromUTF8(zovaz::kApplicationTitle));
     // Two clients on one data folder would overwrite each other's files: a
     // second start brings the first one to the front and ends (see OnRun).
     instance_ = std::make_unique<zovaz::SingleInstance>(zovaz::DataDirOf(zovaz::LocalAppData()));
-    handedOver_ = instance_->HandOverToRunning();
-    if (handedOver_) return true;
-    // Listening before the start-up sequence queues a request that comes
-    // while it blocks; it is answered once the window is up.
-    instance_->ListenForRaise([this] {
-      if (mainWindow_) zovaz::BringToFront(*mainWindow_);
+    // A start during the first one's start-up waits for its first window.
+    handedOver_ =
+        instance_->HandOverToRunning(zovaz::DownloadOptions{}.overallTimeoutMs, startupId_);
+    if (handedOver_) {
+      zovaz::CompleteStartupNotification();
+      return true;
+    }
+    // Listening before the start-up sequence: a request waits until a window
+    // (the progress window or the main one) is shown, then raises it.
+    instance_->ListenForRaise([this](const std::string& startupId) {
+      wxTopLevelWindow* shown = ShownWindow();
+      if (shown != nullptr) zovaz::BringToFront(*shown, startupId);
+      return shown != nullptr;
     });
     TForm1Environment environment;
     environment.localAppData = zovaz::LocalAppData();
@@ -47,6 +62,7 @@ class TApplication : public wxApp {
     form1->SetDialogs(form2, form3);
     form1->Show();
     mainWindow_ = form1;
+    zovaz::CompleteStartupNotification();
     return true;
   }
 
@@ -65,6 +81,14 @@ class TApplication : public wxApp {
   }
 
  private:
+  wxTopLevelWindow* ShownWindow() const {
+    if (mainWindow_ && mainWindow_->IsShown()) return mainWindow_;
+    for (wxWindow* window : wxTopLevelWindows)
+      if (window->IsShown()) return static_cast<wxTopLevelWindow*>(window);
+    return nullptr;
+  }
+
+  std::string startupId_;
   zovaz::ModalMessageBoxes messages_;
   std::unique_ptr<zovaz::SingleInstance> instance_;
   bool handedOver_ = false;

@@ -5,6 +5,9 @@
 #include <wx/settings.h>
 #include <wx/webview.h>
 
+#include <atomic>
+#include <filesystem>
+
 #include "Unit2.h"
 #include "Unit3.h"
 #include "core/app_config.h"
@@ -16,7 +19,9 @@
 #include "core/text_file.h"
 #include "exception_report.h"
 #include "platform/app_icon.h"
+#include "platform/live_wait.h"
 #include "platform/web_data.h"
+#include "progress_window.h"
 #include "wx_text.h"
 
 using namespace zovaz;
@@ -82,7 +87,8 @@ void TForm1::CreateMenus() {
 
 void TForm1::BindCommand(wxMenuItem* item, void (TForm1::*command)()) {
   Bind(
-      wxEVT_MENU, [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
+      wxEVT_MENU,
+      [this, command](wxCommandEvent&) { Guarded([this, command] { (this->*command)(); }); },
       item->GetId());
 }
 
@@ -95,11 +101,13 @@ void TForm1::Guarded(const std::function<void()>& action) {
 }
 
 void TForm1::FormCreate() {
-  // A failing step ends the sequence; the window still opens as it stands.
-  Guarded([this] {
+  // A failing step ends the sequence; the window still opens with a page.
+  bool completed = false;
+  Guarded([this, &completed] {
     Lang = kCzechLang;
     LocalizeMenus();
-    CheckVersionAndSetUp();
+    TidyDataFolder(DataDirOf(environment_.localAppData));
+    const bool setUp = CheckVersionAndSetUp();
     SavedCaption = Utf8(GetTitle());
     DataDir = DataDirOf(environment_.localAppData);
     // Before the first page: cookies it sets must land in the lasting store.
@@ -107,9 +115,20 @@ void TForm1::FormCreate() {
     WebBrowser_V11->KeepCookiesIn(WebDataFolder(DataDir));
     LoadCfg();
     if (FlagIsOn(AutoLogin)) Pipojit1->Enable(false);
-    RefreshStartPage();
+    progress_ =
+        std::make_unique<StartupProgress>(locString("Připojuji se k obchodu…"), locString("Zrušit"),
+                                          LoadAppIcons(environment_.exeDir));
+    // A folder the setup could not fill takes no page either; its failure
+    // has been told once.
+    if (setUp) RefreshStartPage();
     LoadWebBrowser(FlagIsOn(AutoLogin) ? LoginUrl() : std::string(), false);
+    completed = true;
   });
+  progress_.reset();
+  if (!completed) {
+    WebBrowser_V11->Navigate(StartPage());
+    Pipojit1->Enable(true);
+  }
 }
 
 std::string TForm1::locString(const std::string& text) const {
@@ -126,12 +145,16 @@ void TForm1::LocalizeMenus() {
   MainMenu1->SetMenuLabel(1, Wx(locString("Help")));
 }
 
-void TForm1::CheckVersionAndSetUp() {
+bool TForm1::CheckVersionAndSetUp() {
   const std::string dataDir = DataDirOf(environment_.localAppData);
-  if (!SetupNeeded(dataDir)) return;
+  if (!SetupNeeded(dataDir)) return true;
   Messages().Inform(
       locString("Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace."));
-  RunSetup(environment_.exeDir, dataDir);
+  if (RunSetup(environment_.exeDir, dataDir)) return true;
+  Messages().Error(
+      locString("Přípravu aplikace se nepodařilo dokončit. Zkontrolujte volné místo na disku a "
+                "oprávnění ke složce s daty."));
+  return false;
 }
 
 void TForm1::LoadCfg() {
@@ -149,6 +172,25 @@ void TForm1::SaveCfg() {
 
 std::string TForm1::LocalPage() const { return LocalPagePath(DataDir); }
 
+std::string TForm1::StartPage() const {
+  std::error_code ec;
+  const std::string local = LocalPage();
+  return !DataDir.empty() && std::filesystem::is_regular_file(local, ec)
+             ? local
+             : ShippedStartPagePath(environment_.exeDir);
+}
+
+bool TForm1::Download(const std::string& url, const std::string& path, DownloadOptions options) {
+  std::atomic<bool> cancel{false};
+  options.cancel = &cancel;
+  bool done = false;
+  RunWhileLive([&] { done = DownloadFile(url, path, options); },
+               [this, &cancel]() -> wxTopLevelWindow* {
+                 return progress_ ? progress_->Tick(&cancel) : nullptr;
+               });
+  return done;
+}
+
 std::string TForm1::LoginUrl() const {
   return LoginAddress(ServerUrl, Lang, UserName, PasswordHash);
 }
@@ -157,14 +199,14 @@ void TForm1::RefreshStartPage() {
   DownloadOptions options = environment_.download;
   // A server error page must never become the offline page.
   options.requireSuccessStatus = true;
-  if (DownloadFile(LogoutPageAddress(ServerUrl, Lang), RawStartPagePath(DataDir), options))
+  if (Download(LogoutPageAddress(ServerUrl, Lang), RawStartPagePath(DataDir), options))
     BuildLocalIndex(RawStartPagePath(DataDir), LocalPage());
 }
 
 void TForm1::BuildLocalIndex(const std::string& source, const std::string& target) {
   DownloadOptions options = environment_.download;
   options.requireSuccessStatus = true;
-  DownloadFile(StyleSheetAddress(environment_.vendorSiteUrl), StyleSheetPath(DataDir), options);
+  Download(StyleSheetAddress(environment_.vendorSiteUrl), StyleSheetPath(DataDir), options);
   WriteFileAtomically(target, RewriteStartPage(ReadFileBytes(source), environment_.vendorSiteUrl));
 }
 
@@ -178,15 +220,18 @@ void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
     }
   }
   if (url.empty()) {
-    WebBrowser_V11->Navigate(LocalPage());
+    WebBrowser_V11->Navigate(StartPage());
     return;
   }
-  if (DownloadFile(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
-                   environment_.download)) {
+  const bool reached = Download(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
+                                environment_.download);
+  // The start-up's last download is over: its message, if any, stands alone.
+  progress_.reset();
+  if (reached) {
     WebBrowser_V11->Navigate(url);
   } else {
     Messages().Inform(locString("Nelze navázat spojení, zkontrolujte připojení k Internetu."));
-    WebBrowser_V11->Navigate(LocalPage());
+    WebBrowser_V11->Navigate(StartPage());
   }
 }
 

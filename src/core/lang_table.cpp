@@ -33,6 +33,11 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "Application will now be actualised and prepared for first launch."},
       {"Heslo obsahuje znaky, které nelze použít.",
        "Password contains characters that cannot be used."},
+      {"Připojuji se k obchodu…", "Connecting to the shop…"},
+      {"Přípravu aplikace se nepodařilo dokončit. Zkontrolujte volné místo na disku a "
+       "oprávnění ke složce s daty.",
+       "Application could not be prepared. Check the free disk space and the data folder's "
+       "permissions."},
   };
 }
 
