@@ -43,8 +43,9 @@ class TApplication : public wxApp {
     // (the progress window or the main one) is shown, then raises it.
     instance_->ListenForRaise([this](const std::string& startupId) {
       wxTopLevelWindow* shown = ShownWindow();
-      if (shown != nullptr) zovaz::BringToFront(*shown, startupId);
-      return shown != nullptr;
+      if (shown == nullptr) return zovaz::BringAnyShownToFront(startupId);
+      zovaz::BringToFront(*shown, startupId);
+      return true;
     });
     TForm1Environment environment;
     environment.localAppData = zovaz::LocalAppData();

@@ -352,4 +352,21 @@ void BringToFront(wxTopLevelWindow& window, const std::string& startupId) {
   window.Raise();
 }
 
+bool BringAnyShownToFront(const std::string& startupId) {
+  GList* windows = gtk_window_list_toplevels();
+  GtkWindow* shown = nullptr;
+  for (GList* item = windows; item != nullptr && shown == nullptr; item = item->next) {
+    GtkWindow* window = GTK_WINDOW(item->data);
+    // The web engine keeps off-screen windows of its own.
+    if (gtk_widget_get_visible(GTK_WIDGET(window)) && !GTK_IS_OFFSCREEN_WINDOW(window) &&
+        gtk_window_get_window_type(window) == GTK_WINDOW_TOPLEVEL)
+      shown = window;
+  }
+  g_list_free(windows);
+  if (shown == nullptr) return false;
+  if (!startupId.empty()) gtk_window_set_startup_id(shown, startupId.c_str());
+  gtk_window_present(shown);
+  return true;
+}
+
 }  // namespace zovaz

@@ -78,4 +78,8 @@ class SingleInstance {
 // A start-up id from the desktop, when given, completes that start.
 void BringToFront(wxTopLevelWindow& window, const std::string& startupId = {});
 
+// Brings any window of this program that is on screen (a message box, too)
+// to the front; false when none is.
+bool BringAnyShownToFront(const std::string& startupId = {});
+
 }  // namespace zovaz
