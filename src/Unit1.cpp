@@ -5,7 +5,9 @@
 #include <wx/settings.h>
 #include <wx/webview.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 
 #include "Unit2.h"
@@ -20,6 +22,7 @@
 #include "exception_report.h"
 #include "platform/app_icon.h"
 #include "platform/live_wait.h"
+#include "platform/shell.h"
 #include "platform/web_data.h"
 #include "progress_window.h"
 #include "wx_text.h"
@@ -115,9 +118,13 @@ void TForm1::FormCreate() {
     WebBrowser_V11->KeepCookiesIn(WebDataFolder(DataDir));
     LoadCfg();
     if (FlagIsOn(AutoLogin)) Pipojit1->Enable(false);
+    // About a second after the program started, but not for a download
+    // that is over in a moment.
+    const auto delay =
+        std::max(std::chrono::milliseconds(250), std::chrono::milliseconds(1000) - ProcessAge());
     progress_ =
         std::make_unique<StartupProgress>(locString("Připojuji se k obchodu…"), locString("Zrušit"),
-                                          LoadAppIcons(environment_.exeDir));
+                                          LoadAppIcons(environment_.exeDir), delay);
     // A folder the setup could not fill takes no page either; its failure
     // has been told once.
     if (setUp) RefreshStartPage();

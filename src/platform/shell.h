@@ -1,6 +1,7 @@
 // Facts about this process and machine that the client asks the system for.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -8,6 +9,9 @@ namespace zovaz {
 
 // The running executable's full path, symlinks resolved ("" if unknown).
 std::string ExecutablePath();
+
+// How long this process has been running (zero if unknown).
+std::chrono::milliseconds ProcessAge();
 
 // The account's home folder from the password database ("" if unknown).
 std::string AccountHome();
