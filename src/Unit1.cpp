@@ -218,6 +218,9 @@ void TForm1::BuildLocalIndex(const std::string& source, const std::string& targe
 }
 
 void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
+  // The notice's script runs a loop of its own: the user's input waits
+  // for the whole step, not only for its download.
+  InputHold hold;
   if (overlay) {
     // The notice is decoration: a page without its anchor must not keep the
     // user from logging in or out.

@@ -19,7 +19,7 @@ struct HeldInput {
   GdkWindow* passTo = nullptr;  // the toplevel whose input is not held
 };
 
-HeldInput* held = nullptr;  // the outermost wait's, while one runs
+HeldInput* held = nullptr;  // the outermost hold's, while one lives
 
 bool IsInput(GdkEventType type) {
   switch (type) {
@@ -63,6 +63,26 @@ gboolean WakeUp(gpointer) { return G_SOURCE_CONTINUE; }
 
 }  // namespace
 
+struct InputHold::Held : HeldInput {};
+
+InputHold::InputHold() {
+  if (held != nullptr) return;
+  held_ = std::make_unique<Held>();
+  held = held_.get();
+  gdk_event_handler_set(&FilterEvent, nullptr, nullptr);
+}
+
+InputHold::~InputHold() {
+  if (!held_) return;
+  gdk_event_handler_set(&PassOn, nullptr, nullptr);
+  held = nullptr;
+  // In the order they arrived; the toolkit takes them up from its queue.
+  for (GdkEvent* event : held_->events) {
+    gdk_display_put_event(gdk_display_get_default(), event);
+    gdk_event_free(event);
+  }
+}
+
 void RunWhileLive(const std::function<void()>& work,
                   const std::function<wxTopLevelWindow*()>& tick) {
   std::atomic<bool> done{false};
@@ -77,16 +97,14 @@ void RunWhileLive(const std::function<void()>& work,
     g_main_context_wakeup(nullptr);
   });
 
-  HeldInput mine;
-  const bool outermost = held == nullptr;
-  if (outermost) {
-    held = &mine;
-    gdk_event_handler_set(&FilterEvent, nullptr, nullptr);
-  }
+  InputHold hold;
   // The worker's wake-up may come before the loop blocks; the tick bounds
   // that wait as well.
   const guint ticker = g_timeout_add(kTickMs, &WakeUp, nullptr);
   while (!done) {
+    // A nested yield of the toolkit's that filters events itself puts the
+    // plain handler back when it ends; the filter must stay in place.
+    gdk_event_handler_set(&FilterEvent, nullptr, nullptr);
     g_main_context_iteration(nullptr, TRUE);
     if (tick) {
       wxTopLevelWindow* window = tick();
@@ -96,16 +114,8 @@ void RunWhileLive(const std::function<void()>& work,
   }
   g_source_remove(ticker);
   worker.join();
+  held->passTo = nullptr;
 
-  if (outermost) {
-    gdk_event_handler_set(&PassOn, nullptr, nullptr);
-    held = nullptr;
-    // In the order they arrived; the toolkit takes them up from its queue.
-    for (GdkEvent* event : mine.events) {
-      gdk_display_put_event(gdk_display_get_default(), event);
-      gdk_event_free(event);
-    }
-  }
   if (failure) std::rethrow_exception(failure);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 class wxTopLevelWindow;
 
@@ -15,6 +16,21 @@ namespace zovaz {
 // inside the one that waits. `tick`, when given, runs on the GUI thread
 // every few dozen milliseconds; the window it returns (a progress window)
 // takes its input at once. What `work` throws is thrown here.
+// While one lives, input to the program's windows is held as above, also
+// through the nested loops a step runs (a script in the web view, say). The
+// outermost one delivers what it held when it ends.
+class InputHold {
+ public:
+  InputHold();
+  ~InputHold();
+  InputHold(const InputHold&) = delete;
+  InputHold& operator=(const InputHold&) = delete;
+
+ private:
+  struct Held;
+  std::unique_ptr<Held> held_;  // null unless outermost
+};
+
 void RunWhileLive(const std::function<void()>& work,
                   const std::function<wxTopLevelWindow*()>& tick = {});
 
