@@ -218,23 +218,26 @@ void TForm1::BuildLocalIndex(const std::string& source, const std::string& targe
 }
 
 void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
-  // The notice's script runs a loop of its own: the user's input waits
-  // for the whole step, not only for its download.
-  InputHold hold;
-  if (overlay) {
-    // The notice is decoration: a page without its anchor must not keep the
-    // user from logging in or out.
-    try {
-      WebBrowser_V11->RunScript(LoadingScript(locString("Načítám"), DataDir));
-    } catch (const ScriptError&) {
+  bool reached = false;
+  {
+    // The notice's script runs a loop of its own: the user's input waits for
+    // the whole step, not only for its download, but never for a message box.
+    InputHold hold;
+    if (overlay) {
+      // The notice is decoration: a page without its anchor must not keep the
+      // user from logging in or out.
+      try {
+        WebBrowser_V11->RunScript(LoadingScript(locString("Načítám"), DataDir));
+      } catch (const ScriptError&) {
+      }
     }
+    if (url.empty()) {
+      WebBrowser_V11->Navigate(StartPage());
+      return;
+    }
+    reached = Download(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
+                       environment_.download);
   }
-  if (url.empty()) {
-    WebBrowser_V11->Navigate(StartPage());
-    return;
-  }
-  const bool reached = Download(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
-                                environment_.download);
   // The start-up's last download is over: its message, if any, stands alone.
   progress_.reset();
   if (reached) {

@@ -65,6 +65,8 @@ gboolean WakeUp(gpointer) { return G_SOURCE_CONTINUE; }
 
 struct InputHold::Held : HeldInput {};
 
+bool InputIsHeld() { return held != nullptr; }
+
 InputHold::InputHold() {
   if (held != nullptr) return;
   held_ = std::make_unique<Held>();

@@ -31,6 +31,10 @@ class InputHold {
   std::unique_ptr<Held> held_;  // null unless outermost
 };
 
+// True while input is held: nothing that waits for the user (a message box)
+// may be shown then.
+bool InputIsHeld();
+
 void RunWhileLive(const std::function<void()>& work,
                   const std::function<wxTopLevelWindow*()>& tick = {});
 
