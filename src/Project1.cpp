@@ -3,7 +3,9 @@
 #include <wx/weakref.h>
 #include <wx/webview.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "Unit1.h"
 #include "Unit2.h"
@@ -14,6 +16,7 @@
 #include "platform/app_icon.h"
 #include "platform/default_browser.h"
 #include "platform/deployment.h"
+#include "platform/download.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
@@ -28,6 +31,8 @@ class TApplication : public wxApp {
     zovaz::UseCzechMessages();
     // The engine reads its drawing settings once, when the first view is made.
     zovaz::ChooseWebRenderer();
+    // The toolkit consumes it when it starts; a second start hands it on.
+    if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) startupId_ = id;
   }
 
   bool OnInit() override {
@@ -37,12 +42,20 @@ class TApplication : public wxApp {
     // Two clients on one data folder would overwrite each other's files: a
     // second start brings the first one to the front and ends (see OnRun).
     instance_ = std::make_unique<zovaz::SingleInstance>(zovaz::DataDirOf(zovaz::LocalAppData()));
-    handedOver_ = instance_->HandOverToRunning();
-    if (handedOver_) return true;
-    // Listening before the start-up sequence queues a request that comes
-    // while it blocks; it is answered once the window is up.
-    instance_->ListenForRaise([this] {
-      if (mainWindow_) zovaz::BringToFront(*mainWindow_);
+    // A start during the first one's start-up waits for its first window.
+    handedOver_ =
+        instance_->HandOverToRunning(zovaz::DownloadOptions{}.overallTimeoutMs, startupId_);
+    if (handedOver_) {
+      zovaz::CompleteStartupNotification();
+      return true;
+    }
+    // Listening before the start-up sequence: a request waits until a window
+    // (the progress window or the main one) is shown, then raises it.
+    instance_->ListenForRaise([this](const std::string& startupId) {
+      wxTopLevelWindow* shown = ShownWindow();
+      if (shown == nullptr) return zovaz::BringAnyShownToFront(startupId);
+      zovaz::BringToFront(*shown, startupId);
+      return true;
     });
     TForm1Environment environment;
     environment.localAppData = zovaz::LocalAppData();
@@ -62,6 +75,7 @@ class TApplication : public wxApp {
     form1->WebBrowser_V11->Widget()->Bind(wxEVT_WEBVIEW_ERROR, &TApplication::FirstPageDone, this);
     form1->Show();
     mainWindow_ = form1;
+    zovaz::CompleteStartupNotification();
     return true;
   }
 
@@ -111,6 +125,14 @@ class TApplication : public wxApp {
     form1_->SetDialogs(form2, form3);
   }
 
+  wxTopLevelWindow* ShownWindow() const {
+    if (mainWindow_ && mainWindow_->IsShown()) return mainWindow_;
+    for (wxWindow* window : wxTopLevelWindows)
+      if (window->IsShown()) return static_cast<wxTopLevelWindow*>(window);
+    return nullptr;
+  }
+
+  std::string startupId_;
   zovaz::ModalMessageBoxes messages_;
   wxWeakRef<TForm1> form1_;
   bool dialogsCreated_ = false;

@@ -8,6 +8,11 @@
 #include <wx/sizer.h>
 #include <wx/webview.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+
 #include "Unit2.h"
 #include "Unit3.h"
 #include "core/app_config.h"
@@ -23,7 +28,10 @@
 #include "exception_report.h"
 #include "failure_log.h"
 #include "platform/app_icon.h"
+#include "platform/live_wait.h"
+#include "platform/shell.h"
 #include "platform/web_data.h"
+#include "progress_window.h"
 #include "wx_text.h"
 
 using namespace zovaz;
@@ -67,7 +75,7 @@ TForm1::TForm1(TForm1Environment environment)
   SetSizer(column);
   WebBrowser_V11->OnLoadFailed(
       [this](const std::string& address) { return WebBrowser_V11LoadFailed(address); });
-  WebBrowser_V11->OnHomeRequested([this] { WebBrowser_V11->Navigate(LocalPage()); });
+  WebBrowser_V11->OnHomeRequested([this] { WebBrowser_V11->Navigate(StartPage()); });
   WebBrowser_V11->Downloads().OnProgress(
       [this](const DownloadProgress& progress) { ShowDownloadProgress(progress); });
   WebBrowser_V11->Downloads().OnFinished(
@@ -130,21 +138,39 @@ void TForm1::Guarded(const std::function<void()>& action) {
 }
 
 void TForm1::FormCreate() {
-  // A failing step ends the sequence; the window still opens as it stands.
-  Guarded([this] {
+  // A failing step ends the sequence; the window still opens with a page.
+  bool completed = false;
+  Guarded([this, &completed] {
     Lang = kCzechLang;
     LocalizeMenus();
-    CheckVersionAndSetUp();
+    TidyDataFolder(DataDirOf(environment_.localAppData));
+    const bool setUp = CheckVersionAndSetUp();
     SavedCaption = Utf8(GetTitle());
     DataDir = DataDirOf(environment_.localAppData);
     // Before the first page: cookies it sets must land in the lasting store.
     // Without it they last for this run only, which is no reason to stop.
-    WebBrowser_V11->KeepCookiesIn(WebDataFolder(DataDir));
+    if (!WebBrowser_V11->KeepCookiesIn(WebDataFolder(DataDir)))
+      LogFailure("cookies kept for this run only: no store in " + WebDataFolder(DataDir));
     LoadCfg();
     if (FlagIsOn(AutoLogin)) Pipojit1->Enable(false);
-    RefreshStartPage();
+    // About a second after the program started, but not for a download
+    // that is over in a moment.
+    const auto delay =
+        std::max(std::chrono::milliseconds(250), std::chrono::milliseconds(1000) - ProcessAge());
+    progress_ =
+        std::make_unique<StartupProgress>(locString("Připojuji se k obchodu…"), locString("Zrušit"),
+                                          LoadAppIcons(environment_.exeDir), delay);
+    // A folder the setup could not fill takes no page either; its failure
+    // has been told once.
+    if (setUp) RefreshStartPage();
     LoadWebBrowser(FlagIsOn(AutoLogin) ? LoginUrl() : std::string(), false);
+    completed = true;
   });
+  progress_.reset();
+  if (!completed) {
+    WebBrowser_V11->Navigate(StartPage());
+    Pipojit1->Enable(true);
+  }
 }
 
 std::string TForm1::locString(const std::string& text) const {
@@ -167,12 +193,18 @@ void TForm1::LocalizeMenus() {
   MainMenu1->SetMenuLabel(1, Wx(locString("Help")));
 }
 
-void TForm1::CheckVersionAndSetUp() {
+bool TForm1::CheckVersionAndSetUp() {
   const std::string dataDir = DataDirOf(environment_.localAppData);
-  if (!SetupNeeded(dataDir)) return;
+  if (!SetupNeeded(dataDir)) return true;
   Messages().Inform(
       locString("Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace."));
-  RunSetup(environment_.exeDir, dataDir);
+  std::vector<std::string> failures;
+  if (RunSetup(environment_.exeDir, dataDir, &failures)) return true;
+  for (const std::string& failure : failures) LogFailure("setup incomplete: " + failure);
+  Messages().Error(
+      locString("Přípravu aplikace se nepodařilo dokončit. Zkontrolujte volné místo na disku a "
+                "oprávnění ke složce s daty."));
+  return false;
 }
 
 void TForm1::LoadCfg() {
@@ -193,6 +225,25 @@ void TForm1::SaveCfg() {
 
 std::string TForm1::LocalPage() const { return LocalPagePath(DataDir); }
 
+std::string TForm1::StartPage() const {
+  std::error_code ec;
+  const std::string local = LocalPage();
+  return !DataDir.empty() && std::filesystem::is_regular_file(local, ec)
+             ? local
+             : ShippedStartPagePath(environment_.exeDir);
+}
+
+bool TForm1::Download(const std::string& url, const std::string& path, DownloadOptions options) {
+  std::atomic<bool> cancel{false};
+  options.cancel = &cancel;
+  bool done = false;
+  RunWhileLive([&] { done = DownloadFile(url, path, options); },
+               [this, &cancel]() -> wxTopLevelWindow* {
+                 return progress_ ? progress_->Tick(&cancel) : nullptr;
+               });
+  return done;
+}
+
 std::string TForm1::LoginUrl() const {
   return LoginAddress(ServerUrl, Lang, UserName, PasswordHash);
 }
@@ -201,36 +252,50 @@ void TForm1::RefreshStartPage() {
   DownloadOptions options = environment_.download;
   // A server error page must never become the offline page.
   options.requireSuccessStatus = true;
-  if (DownloadFile(LogoutPageAddress(ServerUrl, Lang), RawStartPagePath(DataDir), options))
+  if (Download(LogoutPageAddress(ServerUrl, Lang), RawStartPagePath(DataDir), options)) {
     BuildLocalIndex(RawStartPagePath(DataDir), LocalPage());
+  } else {
+    LogFailure("start page not refreshed: " + LogoutPageAddress(ServerUrl, Lang) + " failed");
+  }
 }
 
 void TForm1::BuildLocalIndex(const std::string& source, const std::string& target) {
   DownloadOptions options = environment_.download;
   options.requireSuccessStatus = true;
-  DownloadFile(StyleSheetAddress(environment_.vendorSiteUrl), StyleSheetPath(DataDir), options);
+  if (!Download(StyleSheetAddress(environment_.vendorSiteUrl), StyleSheetPath(DataDir), options))
+    LogFailure("style sheet not refreshed: " + StyleSheetAddress(environment_.vendorSiteUrl));
   WriteFileAtomically(target, RewriteStartPage(ReadFileBytes(source), environment_.vendorSiteUrl));
 }
 
 void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
-  if (overlay) {
-    // The notice is decoration: a page without its anchor must not keep the
-    // user from logging in or out.
-    try {
-      WebBrowser_V11->RunScript(LoadingScript(locString("Načítám"), DataDir));
-    } catch (const ScriptError&) {
+  bool reached = false;
+  {
+    // The notice's script runs a loop of its own: the user's input waits for
+    // the whole step, not only for its download, but never for a message box.
+    InputHold hold;
+    if (overlay) {
+      // The notice is decoration: a page without its anchor must not keep the
+      // user from logging in or out.
+      try {
+        WebBrowser_V11->RunScript(LoadingScript(locString("Načítám"), DataDir));
+      } catch (const ScriptError& error) {
+        LogFailure(std::string("loading notice not shown: ") + error.what());
+      }
     }
+    if (url.empty()) {
+      WebBrowser_V11->Navigate(StartPage());
+      return;
+    }
+    reached = Download(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
+                       environment_.download);
   }
-  if (url.empty()) {
-    WebBrowser_V11->Navigate(LocalPage());
-    return;
-  }
-  if (DownloadFile(ProbeAddress(environment_.vendorSiteUrl), ProbeTargetPath(DataDir),
-                   environment_.download)) {
+  // The start-up's last download is over: its message, if any, stands alone.
+  progress_.reset();
+  if (reached) {
     WebBrowser_V11->Navigate(url, environment_.download.overallTimeoutMs);
   } else {
     Messages().Inform(locString("Nelze navázat spojení, zkontrolujte připojení k Internetu."));
-    WebBrowser_V11->Navigate(LocalPage());
+    WebBrowser_V11->Navigate(StartPage());
   }
 }
 

@@ -23,6 +23,7 @@ class wxMenu;
 class wxMenuItem;
 class TForm2;
 class TForm3;
+class StartupProgress;
 
 // The main window's outside world; the program passes the real one, tests
 // pass temporary folders, a stand-in shop and a recording message sink.
@@ -69,6 +70,11 @@ class TForm1 : public wxFrame, public DialogHost {
   const std::string& VendorSiteUrl() const override { return environment_.vendorSiteUrl; }
   bool OpenLink(const std::string& url) override;
   std::string LocalPage() const;
+  // What the view shows without the shop: the local page, or the shipped
+  // one while the data folder has none.
+  std::string StartPage() const;
+  // The start-up's progress window; null once the start-up is over.
+  StartupProgress* Progress() const { return progress_.get(); }
 
   // Components.
   std::unique_ptr<zovaz::BrowserView> WebBrowser_V11;
@@ -116,8 +122,11 @@ class TForm1 : public wxFrame, public DialogHost {
   void OpenFindBar();
   void ApplyKeptZoom();
   void LocalizeMenus();
-  void CheckVersionAndSetUp();
+  bool CheckVersionAndSetUp();
   void RefreshStartPage();
+  // DownloadFile off the GUI thread; the windows stay painted meanwhile and
+  // the user's input waits until it is done.
+  bool Download(const std::string& url, const std::string& path, zovaz::DownloadOptions options);
   std::string LoginUrl() const;
   // Runs a menu command; what it throws is shown, and the program goes on.
   void BindCommand(wxMenuItem* item, void (TForm1::*command)());
@@ -132,4 +141,5 @@ class TForm1 : public wxFrame, public DialogHost {
   double zoom_ = 1.0;
   std::unique_ptr<zovaz::WheelZoom> wheelZoom_;
   std::unique_ptr<zovaz::ViewKeys> viewKeys_;
+  std::unique_ptr<StartupProgress> progress_;
 };

@@ -1,6 +1,7 @@
 #include "core/data_folder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <vector>
@@ -13,9 +14,12 @@ namespace fs = std::filesystem;
 
 namespace zovaz {
 
-std::string LocalAppDataFrom(const char* xdgDataHome, const char* home) {
+std::string LocalAppDataFrom(const char* xdgDataHome, const char* home,
+                             const std::string& accountHome) {
   if (xdgDataHome != nullptr && xdgDataHome[0] == '/') return xdgDataHome;
-  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/share";
+  // A relative home would put the folder wherever the client was started.
+  if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share";
+  if (!accountHome.empty() && accountHome[0] == '/') return accountHome + "/.local/share";
   return {};
 }
 
@@ -30,6 +34,7 @@ std::string VersionMarkerPath(const std::string& dataDir) { return dataDir + "/v
 std::string ConfigPath(const std::string& dataDir) { return dataDir + "/app.cfg"; }
 std::string AppFolderPath(const std::string& dataDir) { return dataDir + "/__app"; }
 std::string LocalPagePath(const std::string& dataDir) { return dataDir + "/__app/lilindex.html"; }
+std::string ShippedStartPagePath(const std::string& exeDir) { return LocalPagePath(exeDir); }
 std::string RawStartPagePath(const std::string& dataDir) { return dataDir + "/__app/b.tmp"; }
 std::string ProbeTargetPath(const std::string& dataDir) { return dataDir + "/__app/a.tmp"; }
 std::string ZoomStatePath(const std::string& dataDir) { return dataDir + "/zoom.txt"; }
@@ -57,6 +62,39 @@ void CreatePrivateFolders(const std::string& folder) {
   }
   for (auto level = missing.rbegin(); level != missing.rend(); ++level)
     ::mkdir(level->c_str(), 0700);
+}
+
+namespace {
+
+void NarrowMode(const std::string& path, bool folder, mode_t wanted) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) return;
+  if (folder ? !S_ISDIR(status.st_mode) : !S_ISREG(status.st_mode)) return;
+  if (status.st_uid != ::geteuid() || (status.st_mode & 077) == 0) return;
+  ::chmod(path.c_str(), wanted);
+}
+
+void RemoveWriteLeftovers(const std::string& folder, bool recursive) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& path = it->path();
+    if (it->is_symlink(ec)) continue;
+    if (recursive && it->is_directory(ec)) {
+      RemoveWriteLeftovers(path.string(), true);
+    } else if (it->is_regular_file(ec) && IsAtomicWriteLeftover(path.filename().string())) {
+      fs::remove(path, ec);
+    }
+  }
+}
+
+}  // namespace
+
+void TidyDataFolder(const std::string& dataDir) {
+  NarrowMode(dataDir, true, 0700);
+  NarrowMode(ConfigPath(dataDir), false, 0600);
+  // Not the web engine's folder: its files are named by the engine.
+  RemoveWriteLeftovers(dataDir, false);
+  RemoveWriteLeftovers(AppFolderPath(dataDir), true);
 }
 
 bool CopyDirectory(const std::string& source, const std::string& target) {
@@ -90,38 +128,46 @@ namespace {
 
 // Line 1 is deployment data and follows the update; lines 2 to 4 are the
 // user's login and survive it.
-void InstallConfig(const std::string& shippedPath, const std::string& userPath) {
+bool InstallConfig(const std::string& shippedPath, const std::string& userPath) {
   std::string shipped;
   try {
     shipped = ReadFileBytes(shippedPath);
   } catch (const IoError&) {
-    return;  // nothing to install; the user's file stays as it is
+    return true;  // nothing to install; the user's file stays as it is
   }
   std::error_code ec;
   if (!fs::exists(userPath, ec)) {
     try {
       WriteFileAtomically(userPath, shipped, 0600, true);
     } catch (const IoError&) {
+      return false;
     }
-    return;
+    return true;
   }
   AppConfig merged = ReadAppConfig(userPath);
   merged.serverUrl = TextReader(shipped).ReadLine();
-  WriteAppConfig(userPath, merged);
+  return WriteAppConfig(userPath, merged);
 }
 
 }  // namespace
 
-void RunSetup(const std::string& exeDir, const std::string& dataDir) {
+bool RunSetup(const std::string& exeDir, const std::string& dataDir,
+              std::vector<std::string>* failures) {
+  std::vector<std::string> failed;
   // A fresh account may lack ~/.local/share itself; the base-directory
   // convention creates every missing level private to the user.
   CreatePrivateFolders(dataDir);
-  CopyDirectory(exeDir + "/__app", AppFolderPath(dataDir));
-  InstallConfig(exeDir + "/app.cfg", ConfigPath(dataDir));
+  if (!CopyDirectory(AppFolderPath(exeDir), AppFolderPath(dataDir)))
+    failed.push_back("copy of " + AppFolderPath(exeDir) + " to " + AppFolderPath(dataDir));
+  if (!InstallConfig(exeDir + "/app.cfg", ConfigPath(dataDir)))
+    failed.push_back("configuration " + ConfigPath(dataDir));
   try {
     WriteFileAtomically(VersionMarkerPath(dataDir), JoinTextLines({kSetupVersion}));
-  } catch (const IoError&) {
+  } catch (const IoError& error) {
+    failed.push_back(VersionMarkerPath(dataDir) + ": " + error.what());
   }
+  if (failures != nullptr) *failures = failed;
+  return failed.empty();
 }
 
 }  // namespace zovaz

@@ -3,14 +3,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zovaz {
 
 inline constexpr const char* kSetupVersion = "1.0.0.2";
 
-// $XDG_DATA_HOME when set and absolute, else $HOME/.local/share, else "".
-// Either argument may be null (unset).
-std::string LocalAppDataFrom(const char* xdgDataHome, const char* home);
+// $XDG_DATA_HOME when set and absolute, else <home>/.local/share where home
+// is $HOME when absolute, else the account's home from the password
+// database; "" when none is known. Either pointer may be null (unset).
+std::string LocalAppDataFrom(const char* xdgDataHome, const char* home,
+                             const std::string& accountHome = {});
 
 // LocalAppData + "/Marlevo".
 std::string DataDirOf(const std::string& localAppData);
@@ -23,6 +26,9 @@ std::string VersionMarkerPath(const std::string& dataDir);
 std::string ConfigPath(const std::string& dataDir);
 std::string AppFolderPath(const std::string& dataDir);  // DataDir + "/__app"
 std::string LocalPagePath(const std::string& dataDir);  // the offline start page
+// The start page shipped beside the executable, shown until the data folder
+// has its own.
+std::string ShippedStartPagePath(const std::string& exeDir);
 // The shop's logged-out page as downloaded, before the rewrite.
 std::string RawStartPagePath(const std::string& dataDir);
 // Where the connectivity probe is downloaded to; only its success counts.
@@ -43,14 +49,23 @@ bool SetupNeeded(const std::string& dataDir);
 // whoever uses the folder meets them.
 void CreatePrivateFolders(const std::string& folder);
 
+// Start-up care of an existing data folder: the folder and app.cfg, when
+// they belong to the user and others may read them (an older install, a
+// restore), are narrowed to 0700 and 0600; the password digest is a
+// credential. Then the temporary files of writes that were interrupted are
+// removed from the folder and its __app tree. Failures are silent.
+void TidyDataFolder(const std::string& dataDir);
+
 // Copies a folder tree into `target`, merging with what is there and
 // overwriting files of the same name. True when everything was copied.
 bool CopyDirectory(const std::string& source, const std::string& target);
 
 // Copies the shipped content into the data folder and writes the marker
-// last. Each step's failure is silent and does not stop the next. An
-// existing user configuration keeps its user lines; only the server address
-// comes from the shipped file.
-void RunSetup(const std::string& exeDir, const std::string& dataDir);
+// last. A step's failure does not stop the next; the result is true when
+// every step succeeded, the marker included. An existing user configuration
+// keeps its user lines; only the server address comes from the shipped file.
+// The steps that failed are named in `failures` when given.
+bool RunSetup(const std::string& exeDir, const std::string& dataDir,
+              std::vector<std::string>* failures = nullptr);
 
 }  // namespace zovaz

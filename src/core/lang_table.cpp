@@ -56,6 +56,11 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
       {"Soubor byl uložen:", "The file was saved:"},
       {"Stahování se nezdařilo, soubor nebyl uložen:",
        "The download failed, the file was not saved:"},
+      {"Připojuji se k obchodu…", "Connecting to the shop…"},
+      {"Přípravu aplikace se nepodařilo dokončit. Zkontrolujte volné místo na disku a "
+       "oprávnění ke složce s daty.",
+       "Application could not be prepared. Check the free disk space and the data folder's "
+       "permissions."},
   };
 }
 

@@ -66,6 +66,8 @@ std::string ReadFileBytes(const std::string& path) {
 
 namespace {
 
+constexpr char kTemporarySuffix[] = ".XXXXXX";
+
 bool WriteAll(int fd, const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -93,7 +95,7 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, mode
   const bool exists = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
   const mode_t finalMode = exists && !forceMode ? (existing.st_mode & 07777) : mode;
 
-  std::string tmp = path + ".XXXXXX";
+  std::string tmp = path + kTemporarySuffix;
   const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) {
     // The folder is what failed, not the temporary name: report the target.
@@ -119,6 +121,17 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, mode
     ::unlink(tmp.c_str());
     ThrowIoErrorFromErrno(err);
   }
+}
+
+bool IsAtomicWriteLeftover(const std::string& fileName) {
+  const size_t random = sizeof kTemporarySuffix - 2;
+  if (fileName.size() < random + 2 || fileName[fileName.size() - random - 1] != '.') return false;
+  for (size_t i = fileName.size() - random; i < fileName.size(); ++i) {
+    const char c = fileName[i];
+    const bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (!alnum) return false;
+  }
+  return true;
 }
 
 }  // namespace zovaz

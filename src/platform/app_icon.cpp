@@ -1,5 +1,6 @@
 #include "platform/app_icon.h"
 
+#include <gdk/gdk.h>
 #include <glib.h>
 #include <wx/image.h>
 #include <wx/log.h>
@@ -15,6 +16,10 @@ constexpr int kIconSizes[] = {48, 128};
 }  // namespace
 
 void ClaimDesktopId() { g_set_prgname(kDesktopId); }
+
+void CompleteStartupNotification() {
+  if (gdk_display_get_default() != nullptr) gdk_notify_startup_complete();
+}
 
 std::string AppIconPath(const std::string& exeDir, int size) {
   return exeDir + "/icons/" + kDesktopId + "-" + std::to_string(size) + ".png";

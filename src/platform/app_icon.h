@@ -17,6 +17,10 @@ inline constexpr const char* kDesktopId = "cz.marlevo.Zovaz";
 // before the toolkit starts, i.e. from the application's constructor.
 void ClaimDesktopId();
 
+// Tells the desktop that the program's start is complete, so that its busy
+// cursor ends; harmless when it already was or none was asked for.
+void CompleteStartupNotification();
+
 // Where the icon of `size` pixels lies among the shipped content.
 std::string AppIconPath(const std::string& exeDir, int size);
 

@@ -30,6 +30,7 @@ struct Transfer {
   std::string body;
   Clock::time_point lastActivity = Clock::now();
   Clock::duration stallLimit;
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 size_t AppendBody(char* data, size_t size, size_t count, void* transfer) {
@@ -51,6 +52,7 @@ size_t NoteHeader(char*, size_t size, size_t count, void* transfer) {
 // time-out is the one in charge.
 int AbandonWhenStalled(void* transfer, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto* t = static_cast<Transfer*>(transfer);
+  if (t->cancel != nullptr && t->cancel->load()) return 1;
   const Clock::time_point now = Clock::now();
   curl_off_t connected = 0;
   curl_easy_getinfo(t->curl, CURLINFO_CONNECT_TIME_T, &connected);
@@ -91,6 +93,7 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   Transfer transfer;
   transfer.curl = curl.get();
   transfer.stallLimit = std::chrono::milliseconds(options.stallTimeoutMs);
+  transfer.cancel = options.cancel;
   const std::string agent = AgentName();
   curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, agent.c_str());

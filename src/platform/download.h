@@ -1,6 +1,7 @@
 // One HTTP GET into a file: the client's only HTTP client code.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace zovaz {
@@ -9,15 +10,19 @@ struct DownloadOptions {
   // No download may freeze the window without end.
   long connectTimeoutMs = 10000;
   long stallTimeoutMs = 15000;  // a transfer that receives nothing this long is abandoned
-  // The whole download, and a login page in the browser view, end by then.
+  // From the request to the last byte, whatever the server does: a server
+  // that drips a byte at a time never stalls, yet must not hold the client.
+  // A login page in the browser view gets the same time.
   long overallTimeoutMs = 30000;
+  // Set from another thread, it ends the transfer as a failed download.
+  const std::atomic<bool>* cancel = nullptr;  // not owned
   // Only a 2xx answer counts; otherwise the target is left as it was.
   bool requireSuccessStatus = false;
 };
 
 // Fetches `url` and replaces `path` with the body, atomically. False, with
 // `path` untouched, when the address cannot be opened or the transfer
-// breaks off (reset, time-out, a body shorter than announced), or when
+// breaks off (reset, time-out, cancel, a body shorter than announced), or when
 // `requireSuccessStatus` is set and the status is not 2xx. Throws IoError
 // when the target cannot be written. The User-Agent is the executable's
 // file name; proxies are the desktop's, as the browser view uses them.

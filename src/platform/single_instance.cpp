@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <glib-unix.h>
+#include <gtk/gtk.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -31,23 +33,37 @@ using Clock = std::chrono::steady_clock;
 constexpr char kRaiseRequest[] = "raise";
 constexpr char kRaiseAnswer[] = "ok";
 // A line longer than any message of the exchange is not one of them.
-constexpr size_t kMaxLine = 64;
+constexpr size_t kMaxLine = 256;
 // Only the same user can connect, so this merely bounds the descriptors a
 // misbehaving program of the user's own can tie up.
 constexpr size_t kMaxPendingRequests = 16;
 
-socklen_t AbstractAddress(const std::string& name, sockaddr_un& address) {
-  std::memset(&address, 0, sizeof address);
-  address.sun_family = AF_UNIX;
-  // sun_path[0] stays NUL: an abstract name has no file to go stale after a
-  // crash and vanishes with the last descriptor.
-  const size_t length = std::min(name.size(), sizeof address.sun_path - 1);
-  std::memcpy(address.sun_path + 1, name.data(), length);
-  return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+// A socket path is only as trustworthy as its folder: one that others can
+// write to would let them bind the name first.
+bool OnlyUserCanCreateIn(const std::string& folder) {
+  struct stat status {};
+  return !folder.empty() && folder[0] == '/' && ::lstat(folder.c_str(), &status) == 0 &&
+         S_ISDIR(status.st_mode) && status.st_uid == geteuid() && (status.st_mode & 022) == 0;
 }
 
-// Abstract names have no file permissions: whoever is at the other end must
-// be this same user.
+bool SocketAddress(const std::string& path, sockaddr_un& address, socklen_t& length) {
+  std::memset(&address, 0, sizeof address);
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
+  return true;
+}
+
+// Start-up ids are the desktop's; only their printable part is passed on.
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (const char c : text)
+    if (c > ' ' && c < 127) out += c;
+  return out.substr(0, 200);
+}
+
+// Whoever is at the other end must be this same user, whatever the folder.
 bool PeerIsSameUser(int fd) {
   ucred credentials{};
   socklen_t length = sizeof credentials;
@@ -62,9 +78,10 @@ int MillisecondsLeft(Clock::time_point deadline) {
 }
 
 // Sends the request and waits for the answer line until the deadline.
-bool Converse(int fd, Clock::time_point deadline) {
+bool Converse(int fd, Clock::time_point deadline, const std::string& startupId) {
   if (!PeerIsSameUser(fd)) return false;
-  const std::string request = std::string(kRaiseRequest) + "\n";
+  const std::string id = Printable(startupId);
+  const std::string request = std::string(kRaiseRequest) + (id.empty() ? "" : " " + id) + "\n";
   if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) !=
       static_cast<ssize_t>(request.size()))
     return false;
@@ -88,7 +105,7 @@ bool Converse(int fd, Clock::time_point deadline) {
 }  // namespace
 
 struct SingleInstance::Request {
-  Request(SingleInstance& owner, int fd) : owner(owner), fd(fd) {}
+  Request(SingleInstance& server, int socket) : owner(server), fd(socket) {}
   ~Request() {
     if (source != 0) g_source_remove(source);
     close(fd);
@@ -97,6 +114,8 @@ struct SingleInstance::Request {
   int fd;
   unsigned source = 0;
   std::string received;
+  bool waiting = false;  // read whole, not yet answered
+  std::string startupId;
 };
 
 std::string InstanceLockPath(const std::string& dataDir) { return dataDir + ".lock"; }
@@ -114,17 +133,26 @@ SingleInstance::SingleInstance(const std::string& dataDir) {
     lockFd_ = -1;
     return;
   }
-  // Named after the file, not the path, so that every way to the same data
-  // folder meets at the same address.
-  address_ = "zovaz-" + std::to_string(geteuid()) + "-" + std::to_string(status.st_dev) + "-" +
-             std::to_string(status.st_ino);
+  // In the runtime folder, named after the lock file rather than its path, so
+  // that every way to the same data folder meets at the same address; else
+  // beside the lock.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && OnlyUserCanCreateIn(runtime))
+    channelPaths_.push_back(std::string(runtime) + "/zovaz-" + std::to_string(status.st_dev) + "-" +
+                            std::to_string(status.st_ino));
+  const std::string beside = fs::path(lockPath).parent_path().string();
+  if (OnlyUserCanCreateIn(beside)) channelPaths_.push_back(dataDir + ".channel");
   TryLock();
 }
 
 SingleInstance::~SingleInstance() {
   if (listenSource_ != 0) g_source_remove(listenSource_);
+  if (retrySource_ != 0) g_source_remove(retrySource_);
   requests_.clear();
-  if (listenFd_ >= 0) close(listenFd_);
+  if (listenFd_ >= 0) {
+    close(listenFd_);
+    ::unlink(boundPath_.c_str());
+  }
   // Closing releases the lock; the kernel does the same for a crashed client.
   if (lockFd_ >= 0) close(lockFd_);
 }
@@ -148,24 +176,26 @@ bool SingleInstance::TryLock() {
 
 bool SingleInstance::AlreadyRunning() { return !TryLock() && lockFd_ >= 0; }
 
-bool SingleInstance::AskRunningToRaise(int timeoutMs) {
+bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startupId) {
   if (lockFd_ < 0 || held_) return false;
-  sockaddr_un address;
-  const socklen_t length = AbstractAddress(address_, address);
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
-      const bool answered = Converse(fd, deadline);
+    for (const std::string& path : channelPaths_) {
+      sockaddr_un address;
+      socklen_t length = 0;
+      if (!SocketAddress(path, address, length)) continue;
+      const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+      if (fd < 0) return false;
+      if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+        const bool answered = Converse(fd, deadline, startupId);
+        close(fd);
+        return answered;
+      }
       close(fd);
-      return answered;
     }
-    const int error = errno;
-    close(fd);
-    // Nobody listening (or a full queue) means the holder is just starting
-    // or on its way out: wait for it, or for its lock to come free.
-    if (error != ECONNREFUSED && error != EAGAIN) return false;
+    // Nobody listening (no socket yet, a stale one, a full queue) means the
+    // holder is just starting or on its way out: wait for it, or for its
+    // lock to come free.
     if (TryLock()) return false;
     const int left = MillisecondsLeft(deadline);
     if (left == 0) return false;
@@ -173,28 +203,36 @@ bool SingleInstance::AskRunningToRaise(int timeoutMs) {
   }
 }
 
-bool SingleInstance::HandOverToRunning(int timeoutMs) {
+bool SingleInstance::HandOverToRunning(int timeoutMs, const std::string& startupId) {
   if (!AlreadyRunning()) return false;
-  AskRunningToRaise(timeoutMs);
+  AskRunningToRaise(timeoutMs, startupId);
   // Whether or not it answered, it still holds the folder unless it ended.
   return AlreadyRunning();
 }
 
-bool SingleInstance::ListenForRaise(std::function<void()> onRaise) {
+bool SingleInstance::ListenForRaise(std::function<bool(const std::string&)> onRaise) {
   if (!held_ || listenFd_ >= 0) return false;
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  sockaddr_un address;
-  const socklen_t length = AbstractAddress(address_, address);
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
-      listen(fd, static_cast<int>(kMaxPendingRequests)) != 0) {
-    close(fd);
-    return false;
+  for (const std::string& path : channelPaths_) {
+    sockaddr_un address;
+    socklen_t length = 0;
+    if (!SocketAddress(path, address, length)) continue;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    // Holding the lock, whatever lies there is a crashed holder's.
+    ::unlink(path.c_str());
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
+        listen(fd, static_cast<int>(kMaxPendingRequests)) != 0) {
+      close(fd);
+      continue;
+    }
+    listenFd_ = fd;
+    boundPath_ = path;
+    break;
   }
-  listenFd_ = fd;
+  if (listenFd_ < 0) return false;
   onRaise_ = std::move(onRaise);
   listenSource_ = g_unix_fd_add(
-      fd, G_IO_IN,
+      listenFd_, G_IO_IN,
       [](gint, GIOCondition, gpointer self) -> gboolean {
         static_cast<SingleInstance*>(self)->AcceptRequests();
         return G_SOURCE_CONTINUE;
@@ -220,8 +258,8 @@ void SingleInstance::AcceptRequests() {
     request->source = g_unix_fd_add(
         fd, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
         [](gint, GIOCondition, gpointer data) -> gboolean {
-          auto* request = static_cast<Request*>(data);
-          return request->owner.ReadRequest(*request) ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+          auto* arrived = static_cast<Request*>(data);
+          return arrived->owner.ReadRequest(*arrived) ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
         },
         request.get());
     requests_[fd] = std::move(request);
@@ -234,6 +272,7 @@ bool SingleInstance::ReadRequest(Request& request) {
     char buffer[kMaxLine];
     const ssize_t count = read(fd, buffer, sizeof buffer);
     if (count > 0) {
+      if (request.waiting) continue;  // nothing more is expected
       request.received.append(buffer, static_cast<size_t>(count));
       if (request.received.find('\n') != std::string::npos || request.received.size() > kMaxLine)
         break;
@@ -241,29 +280,93 @@ bool SingleInstance::ReadRequest(Request& request) {
     }
     if (count < 0 && errno == EINTR) continue;
     if (count < 0 && errno == EAGAIN) return true;
-    break;  // closed before a whole line, or failed
+    // Closed or failed: an asker that gave up needs no answer.
+    requests_.erase(fd);
+    return false;
   }
   const size_t end = request.received.find('\n');
-  const bool raise = end != std::string::npos && request.received.substr(0, end) == kRaiseRequest;
-  if (raise) {
-    // The asker may have given up already; the window comes up all the same.
-    const std::string answer = std::string(kRaiseAnswer) + "\n";
-    send(fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  const std::string line = end == std::string::npos ? "" : request.received.substr(0, end);
+  const std::string prefix = std::string(kRaiseRequest) + " ";
+  if (line == kRaiseRequest || line.rfind(prefix, 0) == 0) {
+    request.waiting = true;
+    request.startupId = line.size() > prefix.size() ? Printable(line.substr(prefix.size())) : "";
   }
-  requests_.erase(fd);
-  // Last, once the bookkeeping is done: raising may run a nested event loop
-  // that dispatches further requests.
-  if (raise && onRaise_) onRaise_();
-  return false;
+  if (!request.waiting) {
+    requests_.erase(fd);
+    return false;
+  }
+  if (Answer(fd)) return false;
+  // No window to raise yet (the start-up is still on its way): the asker
+  // waits, and the request is tried again until it is answered or gone.
+  if (retrySource_ == 0)
+    retrySource_ = g_timeout_add(
+        100,
+        [](gpointer self) -> gboolean {
+          static_cast<SingleInstance*>(self)->RetryWaiting();
+          return G_SOURCE_CONTINUE;
+        },
+        this);
+  return true;
 }
 
-void BringToFront(wxTopLevelWindow& window) {
+bool SingleInstance::Answer(int fd) {
+  const auto found = requests_.find(fd);
+  if (found == requests_.end()) return true;
+  const std::string startupId = found->second->startupId;
+  // Raising may run a nested event loop that dispatches further requests:
+  // only the descriptor is held across it.
+  if (onRaise_ && !onRaise_(startupId)) return false;
+  const auto again = requests_.find(fd);
+  if (again == requests_.end()) return true;
+  // The asker may have given up already; the window is up all the same.
+  const std::string answer = std::string(kRaiseAnswer) + "\n";
+  send(fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  requests_.erase(again);
+  return true;
+}
+
+void SingleInstance::RetryWaiting() {
+  std::vector<int> waiting;
+  for (const auto& [fd, request] : requests_)
+    if (request->waiting) waiting.push_back(fd);
+  for (const int fd : waiting) Answer(fd);
+  bool any = false;
+  for (const auto& entry : requests_) any = any || entry.second->waiting;
+  if (!any && retrySource_ != 0) {
+    g_source_remove(retrySource_);
+    retrySource_ = 0;
+  }
+}
+
+void BringToFront(wxTopLevelWindow& window, const std::string& startupId) {
   window.Show();
   window.Iconize(false);
+  // The id carries the time of the user's click: with it the window manager
+  // lets the window take the focus, and the desktop's busy cursor ends.
+  GtkWidget* widget = window.GetHandle();
+  if (!startupId.empty() && widget != nullptr && GTK_IS_WINDOW(widget))
+    gtk_window_set_startup_id(GTK_WINDOW(widget), startupId.c_str());
   // On GTK this presents the window: the window manager brings it to the
   // front and focuses it, or marks it as wanting attention when it will not
   // let focus be taken.
   window.Raise();
+}
+
+bool BringAnyShownToFront(const std::string& startupId) {
+  GList* windows = gtk_window_list_toplevels();
+  GtkWindow* shown = nullptr;
+  for (GList* item = windows; item != nullptr && shown == nullptr; item = item->next) {
+    GtkWindow* window = GTK_WINDOW(item->data);
+    // The web engine keeps off-screen windows of its own.
+    if (gtk_widget_get_visible(GTK_WIDGET(window)) && !GTK_IS_OFFSCREEN_WINDOW(window) &&
+        gtk_window_get_window_type(window) == GTK_WINDOW_TOPLEVEL)
+      shown = window;
+  }
+  g_list_free(windows);
+  if (shown == nullptr) return false;
+  if (!startupId.empty()) gtk_window_set_startup_id(shown, startupId.c_str());
+  gtk_window_present(shown);
+  return true;
 }
 
 }  // namespace zovaz

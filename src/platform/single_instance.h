@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class wxTopLevelWindow;
 
@@ -33,36 +34,52 @@ class SingleInstance {
 
   // Asks the holder to bring its window to the front; true once it has
   // confirmed. Gives up after `timeoutMs`, or as soon as the holder lets go
-  // (it was on its way out; this one then holds the lock).
-  bool AskRunningToRaise(int timeoutMs = 2000);
+  // (it was on its way out; this one then holds the lock). `startupId` is
+  // this start's desktop start-up id, handed on so that the desktop ends its
+  // busy cursor and lets the raised window take the focus.
+  bool AskRunningToRaise(int timeoutMs = 2000, const std::string& startupId = {});
 
   // The start-up decision: true when another client holds the data folder,
   // which has been asked to come to the front (answered or not), so this one
   // must end without touching the folder.
-  bool HandOverToRunning(int timeoutMs = 2000);
+  bool HandOverToRunning(int timeoutMs = 2000, const std::string& startupId = {});
 
   // For the holder: answers raise requests from the default GLib main
-  // context (the one the GUI runs) by calling `onRaise`. False when this
-  // process does not hold the lock or cannot listen; the lock still holds.
-  bool ListenForRaise(std::function<void()> onRaise);
+  // context (the one the GUI runs) by calling `onRaise` with the asker's
+  // start-up id. While it returns false (no window shown yet) the request
+  // waits and is tried again, so the asker learns only of a window raised.
+  // False when this process does not hold the lock or cannot listen; the
+  // lock still holds.
+  bool ListenForRaise(std::function<bool(const std::string& startupId)> onRaise);
 
  private:
   struct Request;
   bool TryLock();
   void AcceptRequests();
   bool ReadRequest(Request& request);
+  bool Answer(int fd);
+  void RetryWaiting();
 
   int lockFd_ = -1;  // -1: the folder cannot be locked
   bool held_ = false;
-  std::string address_;  // abstract socket name, derived from the lock file
+  // Where the channel may lie, in order: folders only this user can create
+  // files in, so no one else can stand in for the holder.
+  std::vector<std::string> channelPaths_;
+  std::string boundPath_;
   int listenFd_ = -1;
   unsigned listenSource_ = 0;
-  std::function<void()> onRaise_;
+  unsigned retrySource_ = 0;
+  std::function<bool(const std::string&)> onRaise_;
   std::map<int, std::unique_ptr<Request>> requests_;
 };
 
 // Brings a top-level window to the user: shown, restored and in front (the
 // window manager may only mark it urgent when it refuses to hand focus over).
-void BringToFront(wxTopLevelWindow& window);
+// A start-up id from the desktop, when given, completes that start.
+void BringToFront(wxTopLevelWindow& window, const std::string& startupId = {});
+
+// Brings any window of this program that is on screen (a message box, too)
+// to the front; false when none is.
+bool BringAnyShownToFront(const std::string& startupId = {});
 
 }  // namespace zovaz

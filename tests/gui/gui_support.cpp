@@ -14,6 +14,7 @@
 
 #include "core/data_folder.h"
 #include "core/text_file.h"
+#include "platform/live_wait.h"
 
 namespace fs = std::filesystem;
 
@@ -47,12 +48,15 @@ void PumpFor(int ms) {
   PumpUntil([&] { return std::chrono::steady_clock::now() > deadline; }, ms + 1000);
 }
 
+// A real box shown while input is held could never be answered.
 void RecordingMessages::Inform(const std::string& text) {
+  EXPECT_FALSE(InputIsHeld()) << text;
   messages.push_back({false, text});
   if (whileShown) whileShown(messages.back());
 }
 
 void RecordingMessages::Error(const std::string& text) {
+  EXPECT_FALSE(InputIsHeld()) << text;
   messages.push_back({true, text});
   if (whileShown) whileShown(messages.back());
 }

@@ -44,11 +44,36 @@ std::string RefusingSiteUrl() {
 }
 
 // A data folder the client starts from without the first-run message.
-void PrepareDataFolder(const std::string& localAppData, const std::string& siteUrl) {
+void PrepareDataFolder(const std::string& localAppData, const std::string& siteUrl,
+                       bool autoLogin = false) {
   const std::string dataDir = DataDirOf(localAppData);
   RunSetup(ExeDirOf(ZOVAZ_EXECUTABLE), dataDir);
-  WriteFile(ConfigPath(dataDir), JoinTextLines({siteUrl, "", "", "0"}));
+  WriteFile(ConfigPath(dataDir), JoinTextLines({siteUrl, autoLogin ? "zakaznik" : "",
+                                                autoLogin ? "0123456789abcdef0123456789abcdef" : "",
+                                                autoLogin ? "1" : "0"}));
 }
+
+// A site that takes connections into its queue and never answers them.
+class SilentSite {
+ public:
+  SilentSite() {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+    listen(listener_, 16);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    url_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  }
+  ~SilentSite() { close(listener_); }
+  const std::string& Url() const { return url_; }
+
+ private:
+  int listener_ = -1;
+  std::string url_;
+};
 
 class ClientProcess {
  public:
@@ -135,9 +160,10 @@ TEST(SingleInstanceProcess, SecondStartRaisesTheRunningWindowAndEndsAtOnce) {
   // Hidden, as a window that the user has put away.
   auto* window = new wxFrame(nullptr, wxID_ANY, "running");
   int raised = 0;
-  ASSERT_TRUE(running.ListenForRaise([&] {
+  ASSERT_TRUE(running.ListenForRaise([&](const std::string&) {
     ++raised;
     BringToFront(*window);
+    return true;
   }));
 
   ClientProcess second(appData.path(), RefusingSiteUrl());
@@ -177,6 +203,21 @@ TEST(SingleInstanceProcess, RealClientsKeepToOnePerDataFolderAndOutliveAKilledOn
   ClientProcess next(shared.path(), site);
   EXPECT_TRUE(WaitUntilAnswering(shared.path(), 60000)) << next.Log();
   EXPECT_TRUE(next.Running()) << next.Log();
+}
+
+TEST(SingleInstanceProcess, StartDuringASlowStartUpRaisesTheFirstWindowOnceShown) {
+  SilentSite site;
+  TempDir appData;
+  PrepareDataFolder(appData.path(), site.Url(), true);
+  ClientProcess first(appData.path(), site.Url());
+  const auto start = Clock::now();
+  // Answered only once a window (here the progress window) is up, long
+  // before the start-up's downloads give up.
+  ASSERT_TRUE(WaitUntilAnswering(appData.path(), 20000)) << first.Log();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(12));
+  ClientProcess second(appData.path(), site.Url());
+  EXPECT_EQ(second.WaitForExit(10000), 0) << second.Log();
+  EXPECT_TRUE(first.Running()) << first.Log();
 }
 
 }  // namespace

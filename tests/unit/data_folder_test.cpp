@@ -19,6 +19,14 @@ TEST(DataFolderPaths, LocalAppDataFollowsTheBaseDirectoryConvention) {
   EXPECT_EQ(LocalAppDataFrom(nullptr, "/home/u"), "/home/u/.local/share");
   EXPECT_EQ(LocalAppDataFrom(nullptr, ""), "");
   EXPECT_EQ(LocalAppDataFrom(nullptr, nullptr), "");
+  // Without a usable HOME the account's home decides, never the root.
+  for (const char* home : {static_cast<const char*>(nullptr), "", "relative"}) {
+    SCOPED_TRACE(home == nullptr ? "unset" : home);
+    EXPECT_EQ(LocalAppDataFrom("", home, "/home/acct"), "/home/acct/.local/share");
+    EXPECT_EQ(LocalAppDataFrom("rel", home, ""), "");
+    EXPECT_EQ(LocalAppDataFrom(nullptr, home, "relative"), "");
+  }
+  EXPECT_EQ(LocalAppDataFrom(nullptr, "/home/u", "/home/acct"), "/home/u/.local/share");
 }
 
 TEST(DataFolderPaths, FolderAndFileNames) {
@@ -136,10 +144,14 @@ TEST_F(SetupTest, AnUnusableDataFolderLeavesSetupPending) {
   fs::create_directories(localAppData);
   WriteFile(dataDir, "not a folder");
 
-  RunSetup(exe.path(), dataDir);
+  std::vector<std::string> failures;
+  EXPECT_FALSE(RunSetup(exe.path(), dataDir, &failures));
 
   EXPECT_EQ(ReadFile(dataDir), "not a folder");
   EXPECT_TRUE(SetupNeeded(dataDir));
+  // Each failed step is named, for the log.
+  ASSERT_EQ(failures.size(), 3u);
+  EXPECT_EQ(failures[2], dataDir + "/version.nfo: Invalid filename");
 }
 
 TEST(CopyDirectory, MergesIntoTheTargetAndReportsAMissingSource) {
@@ -159,4 +171,38 @@ TEST(CopyDirectory, MergesIntoTheTargetAndReportsAMissingSource) {
   EXPECT_FALSE(Exists(target / "x"));
   EXPECT_TRUE(CopyDirectory(source.path(), target / "fresh"));
   EXPECT_EQ(ReadFile(target / "fresh/a/b/deep.txt"), "deep");
+}
+
+TEST(TidyDataFolder, NarrowsWideModesAndRemovesInterruptedWrites) {
+  TempDir base;
+  const std::string dir = base / "Marlevo";
+  fs::create_directories(AppFolderPath(dir) + "/assets");
+  fs::create_directories(dir + "/web");
+  WriteFile(ConfigPath(dir), "cfg");
+  WriteFile(LocalPagePath(dir), "page");
+  // Leftovers of interrupted writes, and names that only look alike.
+  for (const char* name : {"app.cfg.Ab12Zx", "__app/lilindex.html.q9W2e1",
+                           "__app/assets/x.css.000000", "web/cookies.sqlite.AAAAAA", "notes.txt",
+                           "__app/x.abc", "__app/y.abcdefg", "__app/z.ab-12"})
+    WriteFile(dir + "/" + std::string(name), "x");
+  fs::permissions(dir, fs::perms(0755));
+  fs::permissions(ConfigPath(dir), fs::perms(0644));
+  fs::permissions(LocalPagePath(dir), fs::perms(0644));
+
+  TidyDataFolder(dir);
+  EXPECT_EQ(ModeOf(dir), 0700u);
+  EXPECT_EQ(ModeOf(ConfigPath(dir)), 0600u);
+  EXPECT_EQ(ModeOf(LocalPagePath(dir)), 0644u);  // not a secret
+  EXPECT_EQ(ListFolder(dir), (Names{"__app", "app.cfg", "notes.txt", "web"}));
+  EXPECT_EQ(ListFolder(AppFolderPath(dir)),
+            (Names{"assets", "lilindex.html", "x.abc", "y.abcdefg", "z.ab-12"}));
+  EXPECT_TRUE(ListFolder(AppFolderPath(dir) + "/assets").empty());
+  EXPECT_EQ(ListFolder(dir + "/web"), Names{"cookies.sqlite.AAAAAA"});
+
+  // Private modes stay as they are; a missing folder is no failure.
+  fs::permissions(dir, fs::perms(0500));
+  TidyDataFolder(dir);
+  EXPECT_EQ(ModeOf(dir), 0500u);
+  fs::permissions(dir, fs::perms(0700));
+  TidyDataFolder(base / "absent");
 }

@@ -1,6 +1,7 @@
 #include "platform/download.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "core/io_error.h"
 #include "common/test_files.h"
@@ -174,6 +176,81 @@ TEST_F(DownloadTest, AStalledTransferIsAbandonedAfterTheStallTime) {
   }
 }
 
+// A listener that never accepts, its queue already full: the kernel drops
+// further connection attempts, which then hang in their handshake.
+class FullAcceptQueue {
+ public:
+  FullAcceptQueue() {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+    listen(listener_, 0);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    for (int i = 0; i < 4; ++i) {
+      fillers_.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+      connect(fillers_.back(), reinterpret_cast<sockaddr*>(&address), length);
+    }
+  }
+  ~FullAcceptQueue() {
+    for (int fd : fillers_) close(fd);
+    close(listener_);
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/page"; }
+
+ private:
+  int listener_ = -1;
+  int port_ = 0;
+  std::vector<int> fillers_;
+};
+
+TEST_F(DownloadTest, TheOverallDeadlineOrACancelEndsAnyTransfer) {
+  options.connectTimeoutMs = 5000;
+  options.stallTimeoutMs = 5000;
+  options.overallTimeoutMs = 1500;
+  std::atomic<bool> stop{false};
+  // A byte now and then never looks stalled; only the overall limit ends it.
+  RawServer drip([&stop](int s) {
+    ReadRequestHead(s);
+    SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n");
+    for (int i = 0; i < 100 && !stop; ++i) {
+      if (send(s, "x", 1, MSG_NOSIGNAL) != 1) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  });
+  FullAcceptQueue full;
+  RawServer silent(WaitForClientToLeave);
+  for (const std::string& url : {drip.Url("/page"), full.Url(), silent.Url("/page")}) {
+    SCOPED_TRACE(url);
+    PrepareTarget();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(DownloadFile(url, target, options));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(1400));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(4500));
+    ExpectTargetUntouched();
+  }
+
+  // Cancelled from another thread, as the progress window's button does.
+  options.overallTimeoutMs = 20000;
+  std::atomic<bool> cancel{false};
+  options.cancel = &cancel;
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    cancel = true;
+  });
+  PrepareTarget();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(DownloadFile(drip.Url("/page"), target, options));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4500));
+  canceller.join();
+  stop = true;
+  ExpectTargetUntouched();
+}
+
 TEST_F(DownloadTest, AnAddressThatCannotBeOpenedIsFalseWithoutException) {
   const int unused = UnusedLoopbackPort();
   for (const std::string& url : {
@@ -232,5 +309,7 @@ TEST(DownloadOptions, DefaultTimeOutsBoundAHungServer) {
   const DownloadOptions defaults;
   EXPECT_EQ(defaults.connectTimeoutMs, 10000);
   EXPECT_EQ(defaults.stallTimeoutMs, 15000);
+  EXPECT_EQ(defaults.overallTimeoutMs, 30000);
+  EXPECT_EQ(defaults.cancel, nullptr);
   EXPECT_FALSE(defaults.requireSuccessStatus);
 }

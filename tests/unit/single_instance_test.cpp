@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <memory>
 #include <thread>
@@ -36,6 +38,13 @@ auto WhileLoopRuns(Ask ask) {
   auto result = std::async(std::launch::async, ask);
   while (result.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) RunLoopOnce();
   return result.get();
+}
+
+std::function<bool(const std::string&)> Counting(int& raised) {
+  return [&raised](const std::string&) {
+    ++raised;
+    return true;
+  };
 }
 
 long long MillisecondsSince(Clock::time_point start) {
@@ -97,7 +106,8 @@ TEST(SingleInstanceLock, KilledHolderBlocksNeitherTheLockNorTheAddress) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     SingleInstance holder(dataDir);
-    const bool listening = !holder.AlreadyRunning() && holder.ListenForRaise([] {});
+    const bool listening =
+        !holder.AlreadyRunning() && holder.ListenForRaise([](const std::string&) { return true; });
     const char state = listening ? 'y' : 'n';
     if (write(ready[1], &state, 1) != 1) _exit(1);
     pause();
@@ -119,7 +129,7 @@ TEST(SingleInstanceLock, KilledHolderBlocksNeitherTheLockNorTheAddress) {
 
   EXPECT_FALSE(next.AlreadyRunning());
   int raised = 0;
-  EXPECT_TRUE(next.ListenForRaise([&] { ++raised; }));
+  EXPECT_TRUE(next.ListenForRaise(Counting(raised)));
   SingleInstance asker(dataDir);
   EXPECT_TRUE(WhileLoopRuns([&] { return asker.AskRunningToRaise(); }));
   EXPECT_EQ(raised, 1);
@@ -130,7 +140,7 @@ TEST(SingleInstanceRaise, SecondStartReachesTheHolderAndMustEnd) {
   const std::string dataDir = DataDirOf(home.path());
   SingleInstance first(dataDir);
   int raised = 0;
-  ASSERT_TRUE(first.ListenForRaise([&] { ++raised; }));
+  ASSERT_TRUE(first.ListenForRaise(Counting(raised)));
 
   SingleInstance second(dataDir);
   EXPECT_TRUE(WhileLoopRuns([&] { return second.AskRunningToRaise(); }));
@@ -138,7 +148,7 @@ TEST(SingleInstanceRaise, SecondStartReachesTheHolderAndMustEnd) {
   EXPECT_TRUE(WhileLoopRuns([&] { return second.HandOverToRunning(); }));
   EXPECT_EQ(raised, 2);
   // Only the holder answers.
-  EXPECT_FALSE(second.ListenForRaise([] {}));
+  EXPECT_FALSE(second.ListenForRaise([](const std::string&) { return true; }));
 }
 
 TEST(SingleInstanceRaise, BusyHolderIsWaitedForBrieflyAndRaisedOnceFree) {
@@ -146,7 +156,7 @@ TEST(SingleInstanceRaise, BusyHolderIsWaitedForBrieflyAndRaisedOnceFree) {
   const std::string dataDir = DataDirOf(home.path());
   SingleInstance first(dataDir);
   int raised = 0;
-  ASSERT_TRUE(first.ListenForRaise([&] { ++raised; }));
+  ASSERT_TRUE(first.ListenForRaise(Counting(raised)));
 
   // Nothing runs the loop, as while the holder's start-up sequence blocks.
   SingleInstance second(dataDir);
@@ -189,4 +199,60 @@ TEST(SingleInstanceRaise, HolderOnItsWayOutHandsTheFolderOver) {
   EXPECT_FALSE(mustEnd);
   EXPECT_LT(waited, 2000);
   EXPECT_TRUE(SingleInstance(dataDir).AlreadyRunning());
+}
+
+TEST(SingleInstanceRaise, RequestWaitsUntilAWindowIsShownAndCarriesTheStartupId) {
+  TempDir home;
+  const std::string dataDir = DataDirOf(home.path());
+  SingleInstance first(dataDir);
+  int tries = 0;
+  std::string startupId;
+  // No window for the first tries, as while the start-up has none shown.
+  ASSERT_TRUE(first.ListenForRaise([&](const std::string& id) {
+    startupId = id;
+    return ++tries >= 3;
+  }));
+  SingleInstance second(dataDir);
+  const auto start = Clock::now();
+  EXPECT_TRUE(WhileLoopRuns([&] { return second.AskRunningToRaise(5000, "launcher-1_TIME42"); }));
+  EXPECT_GE(MillisecondsSince(start), 150);
+  EXPECT_EQ(tries, 3);
+  EXPECT_EQ(startupId, "launcher-1_TIME42");
+
+  // An asker that gives up is not answered later.
+  tries = -1000;
+  EXPECT_FALSE(WhileLoopRuns([&] { return second.AskRunningToRaise(300); }));
+  const int triesWhenGone = tries;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(400);
+  while (Clock::now() < deadline) RunLoopOnce();
+  EXPECT_LE(tries - triesWhenGone, 1);
+}
+
+TEST(SingleInstanceRaise, ChannelLiesOnlyWhereNoOtherUserCanCreateIt) {
+  TempDir home;
+  TempDir runtime;
+  const std::string dataDir = DataDirOf(home / "share");
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string previous = saved != nullptr ? saved : "";
+  for (const mode_t mode : {0700, 0777}) {
+    SCOPED_TRACE(mode);
+    fs::permissions(runtime.path(), fs::perms(mode));
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    {
+      SingleInstance first(dataDir);
+      ASSERT_TRUE(first.ListenForRaise([](const std::string&) { return true; }));
+      const auto sockets = ListFolder(runtime.path());
+      // A folder others may write to is passed over for the one beside the lock.
+      EXPECT_EQ(sockets.size(), mode == 0700 ? 1u : 0u);
+      EXPECT_EQ(Exists(dataDir + ".channel"), mode != 0700);
+      SingleInstance second(dataDir);
+      EXPECT_TRUE(WhileLoopRuns([&] { return second.AskRunningToRaise(); }));
+    }
+    // Gone with its holder.
+    EXPECT_TRUE(ListFolder(runtime.path()).empty());
+  }
+  if (saved != nullptr)
+    setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
+  else
+    unsetenv("XDG_RUNTIME_DIR");
 }
