@@ -23,7 +23,6 @@
 
 namespace {
 
-
 struct Rect {
   int left, top, width, height;
 };
@@ -204,7 +203,14 @@ void TForm2::Button1Click() {
 }
 
 void TForm2::Save() {
-  // Checked before anything changes, so a refused password leaves no trace.
+  // Checked before anything changes, so a refused entry leaves no trace.
+  // "." and ".." would be dot segments of the login address, which the web
+  // engine removes, so the shop would never see the user segment.
+  const std::string user = Utf8(Edit1->GetValue());
+  if (user == "." || user == "..") {
+    form1_.Messages().Inform(form1_.locString("Uživatelské jméno nemůže být \".\" ani \"..\"."));
+    return;
+  }
   std::optional<std::string> digest;
   const std::string typed = Utf8(Edit2->GetValue());
   if (!typed.empty()) {
@@ -214,7 +220,7 @@ void TForm2::Save() {
       return;
     }
   }
-  form1_.UserName = Utf8(Edit1->GetValue());
+  form1_.UserName = user;
   if (digest) form1_.PasswordHash = *digest;
   form1_.AutoLogin = CheckBox1->GetValue() ? "1" : "0";
   form1_.Connect();

@@ -33,6 +33,7 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "Application will now be actualised and prepared for first launch."},
       {"Heslo obsahuje znaky, které nelze použít.",
        "Password contains characters that cannot be used."},
+      {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
   };
 }
 

@@ -36,6 +36,7 @@ const std::vector<LangRow> kExpected = {
      "Application will now be actualised and prepared for first launch."},
     {"Heslo obsahuje znaky, které nelze použít.",
      "Password contains characters that cannot be used."},
+    {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
 };
 
 }  // namespace
