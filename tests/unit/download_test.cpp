@@ -1,8 +1,11 @@
 #include "platform/download.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -50,6 +53,14 @@ class DownloadTest : public ::testing::Test {
     auto& server = http.server();
     server.Get(R"(/bytes/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
       res.set_content(Body(std::stoul(req.matches[1])), "application/octet-stream");
+    });
+    server.Get("/huge", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(
+          (64u << 20) + 1, "application/octet-stream",
+          [chunk = std::string(1 << 20, 'x')](size_t, size_t left, httplib::DataSink& sink) {
+            sink.write(chunk.data(), std::min(left, chunk.size()));
+            return true;
+          });
     });
     server.Get("/text", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("short\r\n", "text/plain");
@@ -172,6 +183,38 @@ TEST_F(DownloadTest, AStalledTransferIsAbandonedAfterTheStallTime) {
     EXPECT_LT(elapsed, std::chrono::seconds(4));
     ExpectTargetUntouched();
   }
+}
+
+TEST_F(DownloadTest, AServerThatNeverAcceptsOrSendsTooMuchIsGivenUpOn) {
+  // A listener whose queue is full: the kernel drops further connection
+  // attempts, so the connect time-out is what ends the wait.
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::vector<int> fillers;
+  for (int i = 0; i < 3; ++i) {
+    fillers.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+  }
+  options.connectTimeoutMs = 500;
+  PrepareTarget();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(DownloadFile("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/",
+                            target, options));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  ExpectTargetUntouched();
+  for (int fd : fillers) close(fd);
+  close(listener);
+
+  // A body past the 64 MiB cap is refused, not stored.
+  PrepareTarget();
+  EXPECT_FALSE(DownloadFile(http.Url("/huge"), target, options));
+  ExpectTargetUntouched();
 }
 
 TEST_F(DownloadTest, AnAddressThatCannotBeOpenedIsFalseWithoutException) {
