@@ -13,5 +13,4 @@ const char* __lsan_default_options() {
 }
 
 const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
-
 }
