@@ -84,6 +84,7 @@ TEST_F(NavigationTest, ShopDownAtStartFallsBackToTheLocalPageUntilDisconnect) {
   const int before = navigations();
   Click(form->Lok1);
   EXPECT_TRUE(form->Pipojit1->IsEnabled());
+  EXPECT_TRUE(form->Lok1->IsEnabled());
   EXPECT_TRUE(WaitForNavigation(before));
   EXPECT_TRUE(ShowsLocalPage());
 }
