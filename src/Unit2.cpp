@@ -177,7 +177,14 @@ void TForm2::Button1Click() {
 }
 
 void TForm2::Save() {
-  // Checked before anything changes, so a refused password leaves no trace.
+  // Checked before anything changes, so a refused entry leaves no trace.
+  // "." and ".." would be dot segments of the login address, which the web
+  // engine removes, so the shop would never see the user segment.
+  const std::string user = Utf8(Edit1->GetValue());
+  if (user == "." || user == "..") {
+    host_.Messages().Inform(host_.locString("Uživatelské jméno nemůže být \".\" ani \"..\"."));
+    return;
+  }
   std::optional<std::string> digest;
   const std::string typed = Utf8(Edit2->GetValue());
   if (!typed.empty()) {
@@ -187,7 +194,7 @@ void TForm2::Save() {
       return;
     }
   }
-  host_.UserName = Utf8(Edit1->GetValue());
+  host_.UserName = user;
   if (digest) host_.PasswordHash = *digest;
   host_.AutoLogin = CheckBox1->GetValue() ? "1" : "0";
   host_.Connect();

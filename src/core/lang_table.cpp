@@ -61,6 +61,7 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "oprávnění ke složce s daty.",
        "Application could not be prepared. Check the free disk space and the data folder's "
        "permissions."},
+      {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
   };
 }
 

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <stdexcept>
 
 namespace zovaz::testing {
@@ -14,7 +15,18 @@ LocalHttpServer::LocalHttpServer() {
   // away waits in the backlog instead of being refused.
   port_ = server_.bind_to_any_port("127.0.0.1");
   if (port_ <= 0) throw std::runtime_error("cannot bind a loopback port");
-  thread_ = std::thread([this] { server_.listen_after_bind(); });
+  thread_ = std::thread([this] {
+    server_.listen_after_bind();
+    finished_ = true;
+  });
+  // The library's stop() does nothing before its accept loop runs, so a test
+  // that ends at once would leave the destructor's join waiting for ever.
+  while (!server_.is_running() && !finished_)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (!server_.is_running()) {
+    thread_.join();
+    throw std::runtime_error("the local server did not start");
+  }
 }
 
 LocalHttpServer::~LocalHttpServer() {
@@ -82,6 +94,29 @@ void SendAll(int socket, const std::string& bytes) {
     if (n <= 0) return;
     sent += static_cast<size_t>(n);
   }
+}
+
+int ConnectToLoopback(int port, int timeoutMs) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  const timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (fd >= 0) ::close(fd);
+    throw std::runtime_error("cannot connect to the loopback port");
+  }
+  return fd;
+}
+
+std::string ReadUntilClosed(int socket) {
+  std::string bytes;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = ::recv(socket, buffer, sizeof buffer, 0)) > 0) bytes.append(buffer, n);
+  return bytes;
 }
 
 int UnusedLoopbackPort() {

@@ -24,6 +24,7 @@ class LocalHttpServer {
  private:
   httplib::Server server_;
   int port_ = -1;
+  std::atomic<bool> finished_{false};
   std::thread thread_;
 };
 
@@ -46,6 +47,12 @@ class RawServer {
 // Reads an HTTP request's head (up to the blank line) from a socket.
 std::string ReadRequestHead(int socket);
 void SendAll(int socket, const std::string& bytes);
+
+// A client socket connected to 127.0.0.1:port (throws when it cannot be),
+// whose reads give up after `timeoutMs`.
+int ConnectToLoopback(int port, int timeoutMs = 5000);
+// Everything the peer sends until it closes the connection or goes quiet.
+std::string ReadUntilClosed(int socket);
 
 // A loopback port nothing listens on (bound, then released).
 int UnusedLoopbackPort();

@@ -181,6 +181,15 @@ TEST_F(AboutDialogTest, ClickingTheLinkOpensTheVendorSite) {
   EXPECT_EQ(openedLinks, std::vector<std::string>{shop.BaseUrl()});
 }
 
+TEST_F(AboutDialogTest, AnAmpersandInTheVendorAddressIsShownAsItIs) {
+  CloseClient();
+  TForm1Environment environment = Environment();
+  environment.vendorSiteUrl = shop.BaseUrl() + "/?a=1&b=2";
+  form = new TForm1(environment);
+  CreateAbout();
+  EXPECT_EQ(std::string(about->Label10->GetLabelText().utf8_str()), environment.vendorSiteUrl);
+}
+
 TEST_F(AboutDialogTest, AboutMenuShowsItModallyOverTheWindowAndOkClosesIt) {
   CreateAbout();
   form->SetDialogs(nullptr, about);

@@ -6,6 +6,7 @@
 #include "core/text_file.h"
 #include "crypto/password_digest.h"
 #include "gui_support.h"
+#include "shop_pages.h"
 
 namespace fs = std::filesystem;
 using zovaz::testing::ClientTest;
@@ -34,8 +35,10 @@ TEST_F(NavigationTest, StartWithoutAutoLoginShowsTheRebuiltLocalPage) {
   ASSERT_TRUE(WaitForNavigation(0));
   EXPECT_TRUE(ShowsLocalPage()) << ShownAddress();
   EXPECT_TRUE(form->Pipojit1->IsEnabled());
-  // The page is the shop's logged-out page rewritten to local assets.
+  // The page is the shop's logged-out page rewritten to local assets, not
+  // the shipped copy.
   const std::string page = ReadFile(DataDir() + "/__app/lilindex.html");
+  EXPECT_NE(page.find(zovaz::shop::kLivePageMarker), std::string::npos);
   EXPECT_NE(page.find("javascript:location.reload(true)"), std::string::npos);
   EXPECT_NE(page.find("<body oncontextmenu=\"return false;\">"), std::string::npos);
   EXPECT_EQ(page.find(shop.BaseUrl() + "/assets"), std::string::npos);
@@ -61,8 +64,8 @@ TEST_F(NavigationTest, AutoLoginLandsOnTheShopWithConnectDisabled) {
   EXPECT_FALSE(form->Pipojit1->IsEnabled());
   ASSERT_TRUE(WaitForNavigation(0));
   EXPECT_TRUE(ShowsShop()) << ShownAddress();
-  EXPECT_EQ(ShownAddress(), zovaz::LoginAddress(shop.BaseUrl(), "cze", zovaz::shop::kDemoUser,
-                                                DemoDigest()));
+  EXPECT_EQ(ShownAddress(),
+            zovaz::LoginAddress(shop.BaseUrl(), "cze", zovaz::shop::kDemoUser, DemoDigest()));
   EXPECT_TRUE(recorder.messages.empty());
   EXPECT_EQ(Caption(), kCaption);
 }
@@ -81,6 +84,7 @@ TEST_F(NavigationTest, ShopDownAtStartFallsBackToTheLocalPageUntilDisconnect) {
   const int before = navigations();
   Click(form->Lok1);
   EXPECT_TRUE(form->Pipojit1->IsEnabled());
+  EXPECT_TRUE(form->Lok1->IsEnabled());
   EXPECT_TRUE(WaitForNavigation(before));
   EXPECT_TRUE(ShowsLocalPage());
 }

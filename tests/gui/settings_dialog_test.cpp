@@ -30,6 +30,7 @@ using shop::kDemoDigest;
 constexpr const char* kOtherDigest = "0123456789abcdef0123456789abcdef";
 constexpr const char* kNoConnection = "Nelze navázat spojení, zkontrolujte připojení k Internetu.";
 constexpr const char* kUnusablePassword = "Heslo obsahuje znaky, které nelze použít.";
+constexpr const char* kDotUserName = "Uživatelské jméno nemůže být \".\" ani \"..\".";
 
 wxString Wx(const std::string& utf8) { return wxString::FromUTF8(utf8); }
 
@@ -408,26 +409,40 @@ TEST_F(SettingsDialogTest, ConnectWithoutCredentialsOpensTheDialog) {
   ExpectLoggedInAsDemoUser(before);
 }
 
-TEST_F(SettingsDialogTest, APasswordOutsideWindows1250IsRefused) {
+TEST_F(SettingsDialogTest, UnusableEntriesAreRefusedAndNothingIsSaved) {
+  // A password outside Windows-1250, and user names that the engine would
+  // drop from the login address as dot segments.
+  const struct {
+    const char* user;
+    const char* password;
+    const char* message;
+  } cases[] = {{shop::kDemoUser, "heslo日", kUnusablePassword},
+               {".", shop::kDemoPassword, kDotUserName},
+               {"..", shop::kDemoPassword, kDotUserName}};
   Open("jana", kOtherDigest, "0");
   const std::string config = Config();
   const int before = navigations();
-  EXPECT_FALSE(RunModal([&] {
-    dialog->Edit1->ChangeValue(Wx(shop::kDemoUser));
-    dialog->Edit2->ChangeValue(Wx("heslo日"));
-    dialog->CheckBox1->SetValue(true);
-    Click(dialog->Button1);
-    // Still there, password and all, for the user to correct.
-    EXPECT_TRUE(dialog->IsShown());
-    EXPECT_EQ(Utf8(dialog->Edit2->GetValue()), "heslo日");
-  }));
-  ASSERT_EQ(recorder.messages.size(), 1u);
-  EXPECT_FALSE(recorder.messages[0].error);
-  EXPECT_EQ(recorder.messages[0].text, kUnusablePassword);
-  EXPECT_EQ(form->UserName, "jana");
-  EXPECT_EQ(form->PasswordHash, kOtherDigest);
-  EXPECT_EQ(form->AutoLogin, "0");
-  EXPECT_EQ(Config(), config);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.user);
+    recorder.messages.clear();
+    EXPECT_FALSE(RunModal([&] {
+      dialog->Edit1->ChangeValue(Wx(c.user));
+      dialog->Edit2->ChangeValue(Wx(c.password));
+      dialog->CheckBox1->SetValue(true);
+      Click(dialog->Button1);
+      // Still there, entries and all, for the user to correct.
+      EXPECT_TRUE(dialog->IsShown());
+      EXPECT_EQ(Utf8(dialog->Edit1->GetValue()), c.user);
+      EXPECT_EQ(Utf8(dialog->Edit2->GetValue()), c.password);
+    }));
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_FALSE(recorder.messages[0].error);
+    EXPECT_EQ(recorder.messages[0].text, c.message);
+    EXPECT_EQ(form->UserName, "jana");
+    EXPECT_EQ(form->PasswordHash, kOtherDigest);
+    EXPECT_EQ(form->AutoLogin, "0");
+    EXPECT_EQ(Config(), config);
+  }
   PumpFor(300);
   EXPECT_EQ(navigations(), before);
 }

@@ -1,9 +1,11 @@
 #include "platform/download.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -52,6 +54,14 @@ class DownloadTest : public ::testing::Test {
     auto& server = http.server();
     server.Get(R"(/bytes/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
       res.set_content(Body(std::stoul(req.matches[1])), "application/octet-stream");
+    });
+    server.Get("/huge", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(
+          (64u << 20) + 1, "application/octet-stream",
+          [chunk = std::string(1 << 20, 'x')](size_t, size_t left, httplib::DataSink& sink) {
+            sink.write(chunk.data(), std::min(left, chunk.size()));
+            return true;
+          });
     });
     server.Get("/text", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("short\r\n", "text/plain");
@@ -248,6 +258,22 @@ TEST_F(DownloadTest, TheOverallDeadlineOrACancelEndsAnyTransfer) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4500));
   canceller.join();
   stop = true;
+  ExpectTargetUntouched();
+}
+
+TEST_F(DownloadTest, AServerThatNeverAcceptsOrSendsTooMuchIsGivenUpOn) {
+  // On a full accept queue the connect time-out is what ends the wait.
+  FullAcceptQueue full;
+  options.connectTimeoutMs = 500;
+  PrepareTarget();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(DownloadFile(full.Url(), target, options));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  ExpectTargetUntouched();
+
+  // A body past the 64 MiB cap is refused, not stored.
+  PrepareTarget();
+  EXPECT_FALSE(DownloadFile(http.Url("/huge"), target, options));
   ExpectTargetUntouched();
 }
 

@@ -63,6 +63,7 @@ const std::vector<LangRow> kExpected = {
      "ke složce s daty.",
      "Application could not be prepared. Check the free disk space and the data folder's "
      "permissions."},
+    {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
 };
 
 }  // namespace

@@ -60,6 +60,7 @@ TEST(TextReader, LinesEndAtLfOrCrLfAndTheBreakIsNotPartOfTheValue) {
   EXPECT_EQ(SplitTextLines("\r\n\r\n"), (Lines{"", ""}));
   // A CR without LF is data, and so is a CR before "CR LF".
   EXPECT_EQ(SplitTextLines("a\rb\r\r\n"), (Lines{"a\rb\r"}));
+  EXPECT_EQ(SplitTextLines("a\r\nlast\r"), (Lines{"a", "last\r"}));
   EXPECT_TRUE(SplitTextLines("").empty());
 }
 

@@ -50,13 +50,15 @@ std::string ProductCards(const std::string& vendor, Language language, size_t co
 }
 
 std::string Document(const std::string& vendor, Language language, const std::string& title,
-                     const std::string& note, const std::string& content) {
+                     const std::string& note, const std::string& content,
+                     const std::string& head = "") {
   const bool english = language == Language::kEnglish;
   std::string html;
   html += "<!DOCTYPE html>\n";
   html += english ? "<html lang=\"en\">\n" : "<html lang=\"cs\">\n";
   html += "<head>\n";
   html += "<meta charset=\"utf-8\">\n";
+  html += head;
   html += "<title>" + title + "</title>\n";
   html += "<link rel=\"stylesheet\" href=\"" + vendor + "/assets/styles/mainCompact.css\">\n";
   html += "</head>\n";
@@ -108,6 +110,25 @@ std::string EscapeHtml(const std::string& text) {
   return out;
 }
 
+std::string EscapeScriptInAttribute(const std::string& text) {
+  // Everything but plain address characters as \xHH: no quote, backslash,
+  // line break or entity can end the string early.
+  std::string script;
+  for (unsigned char c : text) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '.' || c == ':' || c == '/' || c == '-' || c == '_' || c >= 0x80;
+    if (plain) {
+      script += static_cast<char>(c);
+    } else {
+      static const char kHex[] = "0123456789abcdef";
+      script += "\\x";
+      script += kHex[c >> 4];
+      script += kHex[c & 15];
+    }
+  }
+  return EscapeHtml(script);
+}
+
 std::string LoggedOutPage(const std::string& vendor, Language language) {
   const std::string v = EscapeHtml(vendor);
   const bool english = language == Language::kEnglish;
@@ -129,7 +150,8 @@ std::string LoggedOutPage(const std::string& vendor, Language language) {
   }
   content += ProductCards(v, language, 3, false);
   return Document(v, language, "Marlevo s.r.o. - Z-ovaz",
-                  english ? "Compact version" : "Kompaktní verze", content);
+                  english ? "Compact version" : "Kompaktní verze", content,
+                  std::string(kLivePageMarker) + "\n");
 }
 
 std::string CustomerPage(const std::string& vendor, Language language,
@@ -215,8 +237,8 @@ std::string DocumentsPage(const std::string& vendor) {
   content += "<p><a id=\"invoice\" href=\"" + v + "/invoice/2026-001.pdf\">";
   content += "Faktura 2026-001 (PDF)</a></p>\n";
   content += "<p><a id=\"vendor\" href=\"" + v + "/\" target=\"_blank\">Marlevo s.r.o.</a></p>\n";
-  content += "<p><button id=\"shop\" type=\"button\" onclick=\"window.open('" + v +
-             "/shop')\">Obchod Z-ovaz</button></p>\n";
+  content += "<p><button id=\"shop\" type=\"button\" onclick=\"window.open('" +
+             EscapeScriptInAttribute(vendor + "/shop") + "')\">Obchod Z-ovaz</button></p>\n";
   return Document(v, Language::kCzech, "Z-ovaz - doklady", "", content);
 }
 

@@ -14,6 +14,15 @@ Language LanguageFromCode(const std::string& code);
 // Text made safe as HTML element content and as a quoted attribute value.
 std::string EscapeHtml(const std::string& text);
 
+// `text` made safe inside a single-quoted script string that itself stands
+// in a double-quoted HTML attribute (the engine decodes the attribute's
+// entities before it runs the script).
+std::string EscapeScriptInAttribute(const std::string& text);
+
+// A line only the live logged-out page carries, so that a start page rebuilt
+// from it can be told apart from the copy shipped with the client.
+inline constexpr const char* kLivePageMarker = "<meta name=\"zovaz-shop\" content=\"live\">";
+
 // `vendor` is the vendor site's address as the client reached it
 // ("http://host:port"); every asset and the shop link hang below it.
 

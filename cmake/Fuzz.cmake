@@ -1,0 +1,15 @@
+# Fuzz targets: one executable per file in fuzz/, each with its seed corpus
+# fuzz/corpus/<name>/ and, when present, its dictionary fuzz/<name>.dict.
+if(NOT ZOVAZ_FUZZ)
+  return()
+endif()
+file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS fuzz/*_fuzz.cpp)
+add_custom_target(fuzz)
+foreach(source IN LISTS FUZZ_SOURCES)
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  target_include_directories(${name} PRIVATE fuzz)
+  target_link_libraries(${name} PRIVATE zovaz_crypto zovaz_core zovaz_shop)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(fuzz ${name})
+endforeach()
