@@ -12,16 +12,15 @@
 #include <optional>
 #include <string>
 
-#include "dialog_host.h"
-#include "dialog_layout.h"
 #include "core/app_config.h"
 #include "crypto/password_digest.h"
+#include "dialog_host.h"
+#include "dialog_layout.h"
 #include "exception_report.h"
 #include "platform/password_box.h"
 #include "wx_text.h"
 
 namespace {
-
 
 using Rect = zovaz::DesignedRect;
 

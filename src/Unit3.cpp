@@ -13,16 +13,15 @@
 #include <initializer_list>
 #include <memory>
 
+#include "core/memory_text.h"
 #include "dialog_host.h"
 #include "dialog_layout.h"
-#include "core/memory_text.h"
 #include "platform/memory_status.h"
 #include "wx_text.h"
 
 using namespace zovaz;
 
 namespace {
-
 
 // The dialog as designed for an 8-point system font, in pixels.
 constexpr int kClientWidth = 322;
@@ -133,8 +132,8 @@ void TForm3::CreateComponents() {
   // A generic label has a window of its own, so the hand shows over the link
   // only; a native GTK label would put it on the whole dialog.
   // The address is deployment data: an "&" in it is text, not a mnemonic.
-  Label10 = new wxGenericStaticText(
-      this, wxID_ANY, wxControl::EscapeMnemonics(Wx(host_.VendorSiteUrl())));
+  Label10 = new wxGenericStaticText(this, wxID_ANY,
+                                    wxControl::EscapeMnemonics(Wx(host_.VendorSiteUrl())));
   Label10->SetForegroundColour(kLinkColour);
   Label10->SetFont(Label10->GetFont().Underlined());
   Label10->SetCursor(wxCursor(wxCURSOR_HAND));

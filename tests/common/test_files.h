@@ -29,7 +29,7 @@ class TempDir {
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 
-bool Exists(const std::string& path);  // a dangling link counts
+bool Exists(const std::string& path);    // a dangling link counts
 mode_t ModeOf(const std::string& path);  // permission bits only; 0 when missing
 // Names in a folder, sorted; catches stray temporary files.
 std::vector<std::string> ListFolder(const std::string& path);

@@ -1,9 +1,10 @@
 // The web view adapter on real pages: navigation, scripts, completion.
+#include "platform/browser_view.h"
+
 #include <wx/frame.h>
 #include <wx/webview.h>
 
 #include "gui_support.h"
-#include "platform/browser_view.h"
 
 using zovaz::BrowserView;
 using zovaz::ScriptError;
@@ -18,7 +19,8 @@ class BrowserViewTest : public ::testing::Test {
   void SetUp() override {
     frame_ = new wxFrame(nullptr, wxID_ANY, "browser view test");
     view_ = std::make_unique<BrowserView>(frame_);
-    view_->OnNavigateComplete([this](const std::string& address) { completed_.push_back(address); });
+    view_->OnNavigateComplete(
+        [this](const std::string& address) { completed_.push_back(address); });
     frame_->SetClientSize(400, 300);
     frame_->Show();
   }
@@ -54,7 +56,8 @@ TEST_F(BrowserViewTest, ScriptsBeforeAnyDocumentDoNothing) {
 
 TEST_F(BrowserViewTest, LocalFileWithAwkwardNameLoadsAndReportsCompletion) {
   const std::string path = dir_.path() + "/o'brien & co #1.html";
-  WriteFile(path, "<html><head><meta charset=\"utf-8\"></head><body><div id=\"main\">local čeština</div>"
+  WriteFile(path,
+            "<html><head><meta charset=\"utf-8\"></head><body><div id=\"main\">local čeština</div>"
             "</body></html>");
   ASSERT_TRUE(NavigateAndWait(path));
   EXPECT_EQ(Eval("document.getElementById('main').textContent"), "local čeština");

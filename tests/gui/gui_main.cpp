@@ -1,12 +1,12 @@
 // One wxApp for every GUI case; the web engine's caches go to a temporary
 // folder instead of the user's home.
 #include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/init.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <wx/app.h>
-#include <wx/init.h>
 
 namespace {
 

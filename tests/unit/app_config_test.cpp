@@ -27,8 +27,7 @@ const char* kHash = "0123456789abcdef0123456789abcdef";
 
 TEST(ReadAppConfig, FourLinesInOrderLfOrCrLf) {
   TempDir dir;
-  WriteFile(dir / "crlf",
-                  std::string("http://shop.test\r\nnov\xE1k\r\n") + kHash + "\r\n1\r\n");
+  WriteFile(dir / "crlf", std::string("http://shop.test\r\nnov\xE1k\r\n") + kHash + "\r\n1\r\n");
   ExpectConfig(ReadAppConfig(dir / "crlf"), "http://shop.test", "nov\xE1k", kHash, "1");
   WriteFile(dir / "lf", std::string("http://shop.test\nnov\xE1k\n") + kHash + "\n1\n");
   ExpectConfig(ReadAppConfig(dir / "lf"), "http://shop.test", "nov\xE1k", kHash, "1");
@@ -54,8 +53,7 @@ TEST(WriteAppConfig, WritesFourCrLfLinesOwnerOnlyAndDropsExtraLines) {
   WriteFile(path, "old\r\nold\r\nold\r\nold\r\nfifth\r\n");
   chmod(path.c_str(), 0644);
   ASSERT_TRUE(WriteAppConfig(path, {"http://shop.test", "nov\xE1k", kHash, "0"}));
-  EXPECT_EQ(ReadFile(path),
-            std::string("http://shop.test\r\nnov\xE1k\r\n") + kHash + "\r\n0\r\n");
+  EXPECT_EQ(ReadFile(path), std::string("http://shop.test\r\nnov\xE1k\r\n") + kHash + "\r\n0\r\n");
   EXPECT_EQ(ModeOf(path), 0600u);  // it holds the password digest
 
   ASSERT_TRUE(WriteAppConfig(dir / "new.cfg", {"", "", "", ""}));

@@ -93,8 +93,7 @@ TEST_F(SetupTest, FirstRunCreatesPrivateFoldersAndCopiesEverything) {
   EXPECT_EQ(ModeOf(localAppData), 0700u);
   EXPECT_EQ(ListFolder(dataDir), (Names{"__app", "app.cfg", "version.nfo"}));
   EXPECT_EQ(ReadFile(dataDir + "/__app/lilindex.html"), "<html>shipped</html>\r\n");
-  EXPECT_EQ(ReadFile(dataDir + "/__app/assets/images/clock.png"),
-            std::string("\x89PNG\0\x1A", 6));
+  EXPECT_EQ(ReadFile(dataDir + "/__app/assets/images/clock.png"), std::string("\x89PNG\0\x1A", 6));
   EXPECT_EQ(ListFolder(dataDir + "/__app/assets/styles"), Names{"base.css"});
   EXPECT_EQ(ReadFile(dataDir + "/app.cfg"), "http://shipped.test\r\n\r\n\r\n0\r\n");
   EXPECT_EQ(ModeOf(dataDir + "/app.cfg"), 0600u);
@@ -108,7 +107,7 @@ TEST_F(SetupTest, UpdateMergesContentAndKeepsTheUsersLogin) {
   WriteFile(dataDir + "/__app/assets/styles/mainCompact.css", "fetched\r\n");
   WriteFile(dataDir + "/__app/b.tmp", "raw page");
   WriteFile(dataDir + "/app.cfg",
-                  "http://old.test\r\nnov\xE1k\r\n0123456789abcdef0123456789abcdef\r\n1\r\n");
+            "http://old.test\r\nnov\xE1k\r\n0123456789abcdef0123456789abcdef\r\n1\r\n");
   WriteFile(dataDir + "/version.nfo", "1.0.0.1\r\n");
   ASSERT_TRUE(SetupNeeded(dataDir));
 
@@ -117,8 +116,7 @@ TEST_F(SetupTest, UpdateMergesContentAndKeepsTheUsersLogin) {
   EXPECT_EQ(ReadFile(dataDir + "/__app/lilindex.html"), "<html>shipped</html>\r\n");
   EXPECT_EQ(ReadFile(dataDir + "/__app/assets/styles/mainCompact.css"), "fetched\r\n");
   EXPECT_EQ(ReadFile(dataDir + "/__app/b.tmp"), "raw page");
-  EXPECT_EQ(ListFolder(dataDir + "/__app/assets/styles"),
-            (Names{"base.css", "mainCompact.css"}));
+  EXPECT_EQ(ListFolder(dataDir + "/__app/assets/styles"), (Names{"base.css", "mainCompact.css"}));
   // The server address follows the update; the user's login survives it.
   EXPECT_EQ(ReadFile(dataDir + "/app.cfg"),
             "http://shipped.test\r\nnov\xE1k\r\n0123456789abcdef0123456789abcdef\r\n1\r\n");

@@ -14,9 +14,9 @@
 #include <mutex>
 #include <thread>
 
-#include "core/io_error.h"
 #include "common/test_files.h"
 #include "common/test_servers.h"
+#include "core/io_error.h"
 
 using namespace zovaz;
 using namespace zovaz::testing;
@@ -144,8 +144,8 @@ TEST_F(DownloadTest, ATransferThatBreaksOffLeavesTheTargetAsItWas) {
       },
       [](int s) {  // a chunked body without its last chunk
         ReadRequestHead(s);
-        SendAll(
-            s, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n0123456789abcdef\r\n");
+        SendAll(s,
+                "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n0123456789abcdef\r\n");
       },
       [](int s) {  // closes without any answer
         ReadRequestHead(s);

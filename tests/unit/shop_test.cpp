@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "common/test_files.h"
+#include "common/test_servers.h"
 #include "core/start_page.h"
 #include "shop_pages.h"
 #include "shop_server.h"
-#include "common/test_servers.h"
 
 namespace {
 
@@ -169,9 +169,9 @@ TEST_F(ShopTest, ManyRangesGetTheWholeBodyAndOneRangeGetsThatRange) {
 TEST_F(ShopTest, PipelinedRequestsAreAnsweredInOrder) {
   const int sock = zovaz::testing::ConnectToLoopback(server.Port());
   zovaz::testing::SendAll(sock,
-                       "GET /assets/images/lightbox_blank.gif HTTP/1.1\r\nHost: a\r\n\r\n"
-                       "GET /nowhere HTTP/1.1\r\nHost: a\r\n\r\n"
-                       "GET / HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n");
+                          "GET /assets/images/lightbox_blank.gif HTTP/1.1\r\nHost: a\r\n\r\n"
+                          "GET /nowhere HTTP/1.1\r\nHost: a\r\n\r\n"
+                          "GET / HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n");
   const std::string answers = zovaz::testing::ReadUntilClosed(sock);
   ::close(sock);
   const size_t first = answers.find("HTTP/1.1 200");

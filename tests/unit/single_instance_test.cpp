@@ -15,9 +15,9 @@
 #include <memory>
 #include <thread>
 
-#include "core/data_folder.h"
 #include "common/test_files.h"
 #include "common/test_servers.h"
+#include "core/data_folder.h"
 
 using namespace zovaz;
 using namespace zovaz::testing;

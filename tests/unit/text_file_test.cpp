@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/io_error.h"
 #include "common/test_files.h"
 #include "common/test_servers.h"
+#include "core/io_error.h"
 
 using namespace zovaz;
 using namespace zovaz::testing;
