@@ -80,6 +80,29 @@ std::string RawServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
+UnansweringListener::UnansweringListener(bool fullQueue) {
+  listener_ = ListenOnLoopback(&port_);
+  if (::listen(listener_, fullQueue ? 0 : 16) != 0) throw std::runtime_error("cannot listen");
+  if (!fullQueue) return;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port_));
+  for (int i = 0; i < 4; ++i) {
+    fillers_.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    ::connect(fillers_.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+  }
+}
+
+UnansweringListener::~UnansweringListener() {
+  for (int fd : fillers_) ::close(fd);
+  ::close(listener_);
+}
+
+std::string UnansweringListener::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
 std::string ReadRequestHead(int socket) {
   std::string head;
   char c;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace zovaz::testing {
 
@@ -42,6 +43,23 @@ class RawServer {
   int port_ = -1;
   std::function<void(int)> serve_;
   std::thread thread_;
+};
+
+// A loopback port that takes connections into its queue and never answers
+// them. With `fullQueue` the queue is full from the start: the kernel drops
+// further connection attempts, which then hang in their handshake.
+class UnansweringListener {
+ public:
+  explicit UnansweringListener(bool fullQueue = false);
+  ~UnansweringListener();
+  UnansweringListener(const UnansweringListener&) = delete;
+  UnansweringListener& operator=(const UnansweringListener&) = delete;
+  std::string Url(const std::string& path = "") const;
+
+ private:
+  int listener_ = -1;
+  int port_ = -1;
+  std::vector<int> fillers_;
 };
 
 // Reads an HTTP request's head (up to the blank line) from a socket.

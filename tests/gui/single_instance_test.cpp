@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "common/test_servers.h"
 #include "core/data_folder.h"
 #include "core/text_file.h"
 #include "gui_support.h"
@@ -52,28 +53,6 @@ void PrepareDataFolder(const std::string& localAppData, const std::string& siteU
                                                 autoLogin ? "0123456789abcdef0123456789abcdef" : "",
                                                 autoLogin ? "1" : "0"}));
 }
-
-// A site that takes connections into its queue and never answers them.
-class SilentSite {
- public:
-  SilentSite() {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-    listen(listener_, 16);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    url_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-  }
-  ~SilentSite() { close(listener_); }
-  const std::string& Url() const { return url_; }
-
- private:
-  int listener_ = -1;
-  std::string url_;
-};
 
 class ClientProcess {
  public:
@@ -206,7 +185,7 @@ TEST(SingleInstanceProcess, RealClientsKeepToOnePerDataFolderAndOutliveAKilledOn
 }
 
 TEST(SingleInstanceProcess, StartDuringASlowStartUpRaisesTheFirstWindowOnceShown) {
-  SilentSite site;
+  zovaz::testing::UnansweringListener site;
   TempDir appData;
   PrepareDataFolder(appData.path(), site.Url(), true);
   ClientProcess first(appData.path(), site.Url());

@@ -186,37 +186,6 @@ TEST_F(DownloadTest, AStalledTransferIsAbandonedAfterTheStallTime) {
   }
 }
 
-// A listener that never accepts, its queue already full: the kernel drops
-// further connection attempts, which then hang in their handshake.
-class FullAcceptQueue {
- public:
-  FullAcceptQueue() {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-    listen(listener_, 0);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    for (int i = 0; i < 4; ++i) {
-      fillers_.push_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-      connect(fillers_.back(), reinterpret_cast<sockaddr*>(&address), length);
-    }
-  }
-  ~FullAcceptQueue() {
-    for (int fd : fillers_) close(fd);
-    close(listener_);
-  }
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/page"; }
-
- private:
-  int listener_ = -1;
-  int port_ = 0;
-  std::vector<int> fillers_;
-};
-
 TEST_F(DownloadTest, TheOverallDeadlineOrACancelEndsAnyTransfer) {
   options.connectTimeoutMs = 5000;
   options.stallTimeoutMs = 5000;
@@ -231,9 +200,9 @@ TEST_F(DownloadTest, TheOverallDeadlineOrACancelEndsAnyTransfer) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
   });
-  FullAcceptQueue full;
+  UnansweringListener full(true);
   RawServer silent(WaitForClientToLeave);
-  for (const std::string& url : {drip.Url("/page"), full.Url(), silent.Url("/page")}) {
+  for (const std::string& url : {drip.Url("/page"), full.Url("/page"), silent.Url("/page")}) {
     SCOPED_TRACE(url);
     PrepareTarget();
     const auto start = std::chrono::steady_clock::now();
@@ -263,11 +232,11 @@ TEST_F(DownloadTest, TheOverallDeadlineOrACancelEndsAnyTransfer) {
 
 TEST_F(DownloadTest, AServerThatNeverAcceptsOrSendsTooMuchIsGivenUpOn) {
   // On a full accept queue the connect time-out is what ends the wait.
-  FullAcceptQueue full;
+  UnansweringListener full(true);
   options.connectTimeoutMs = 500;
   PrepareTarget();
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(DownloadFile(full.Url(), target, options));
+  EXPECT_FALSE(DownloadFile(full.Url("/page"), target, options));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
   ExpectTargetUntouched();
 
