@@ -85,6 +85,16 @@ TEST(SingleInstanceLock, FirstRunLocksBeforeTheDataFolderExists) {
   EXPECT_TRUE(SetupNeeded(dataDir));
 }
 
+TEST(SingleInstanceLock, ALockThatCannotBeOpenedLetsTheClientRunAlone) {
+  // Taken for "already running", it would end every start without a window.
+  TempDir home;
+  const std::string dataDir = DataDirOf(home.path());
+  fs::create_directories(InstanceLockPath(dataDir));
+  SingleInstance instance(dataDir);
+  EXPECT_FALSE(instance.AlreadyRunning());
+  EXPECT_FALSE(instance.HandOverToRunning(200));
+}
+
 TEST(SingleInstanceLock, EndedHolderLeavesItsFileButNotItsLock) {
   TempDir home;
   const std::string dataDir = DataDirOf(home.path());
