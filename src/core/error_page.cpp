@@ -2,33 +2,9 @@
 
 #include <algorithm>
 
-namespace zovaz {
+#include "core/html_escape.h"
 
-std::string EscapeHtml(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
+namespace zovaz {
 
 std::string ShownPartOfAddress(const std::string& address) {
   const size_t scheme = address.find("://");

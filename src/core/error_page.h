@@ -26,9 +26,6 @@ std::string ShownPartOfAddress(const std::string& address);
 // A whole HTML document naming the shop at `address` as unreachable.
 std::string ErrorPageHtml(const ErrorPageTexts& texts, const std::string& address);
 
-// `text` safe as HTML text or a double-quoted attribute value.
-std::string EscapeHtml(const std::string& text);
-
 // "<verb> <name>: 45 %", or "<verb> <name>: 120 kB" when the size is not
 // known (total 0).
 std::string DownloadProgressText(const std::string& verb, const std::string& name,

@@ -83,33 +83,6 @@ Language LanguageFromCode(const std::string& code) {
   return code == "eng" ? Language::kEnglish : Language::kCzech;
 }
 
-std::string EscapeHtml(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::string EscapeScriptInAttribute(const std::string& text) {
   // Everything but plain address characters as \xHH: no quote, backslash,
   // line break or entity can end the string early.
