@@ -1,8 +1,10 @@
 // The main window as the user meets it: frame, menus, first run, errors.
 #include <wx/accel.h>
+#include <wx/log.h>
 
 #include <filesystem>
 #include <memory>
+#include <sstream>
 
 #include "core/text_file.h"
 #include "gui_support.h"
@@ -145,6 +147,26 @@ TEST_F(MainWindowTest, FailingMenuCommandIsShownAndTheProgramGoesOn) {
   // Still alive and answering commands.
   Click(form->Lok1);
   EXPECT_TRUE(form->Pipojit1->IsEnabled());
+}
+
+TEST_F(MainWindowTest, AFailureTheCustomerIsNotShownIsLoggedWhenAskedFor) {
+  PrepareDataFolder("", "", "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  std::ostringstream log;
+  wxLogStream capture(&log);
+  wxLog* previous = wxLog::SetActiveTarget(&capture);
+  wxLog::SetVerbose(true);
+  // A folder where the configuration belongs: the save cannot happen.
+  fs::remove(DataDir() + "/app.cfg");
+  fs::create_directory(DataDir() + "/app.cfg");
+  form->SaveCfg();
+  wxLog::FlushActive();
+  wxLog::SetVerbose(false);
+  wxLog::SetActiveTarget(previous);
+  EXPECT_NE(log.str().find("configuration not saved: " + DataDir() + "/app.cfg"), std::string::npos)
+      << log.str();
+  EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST_F(MainWindowTest, ExitClosesTheWindow) {
