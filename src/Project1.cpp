@@ -11,12 +11,12 @@
 #include "Unit2.h"
 #include "Unit3.h"
 #include "core/data_folder.h"
+#include "core/time_limits.h"
 #include "exception_report.h"
 #include "failure_log.h"
 #include "platform/app_icon.h"
 #include "platform/default_browser.h"
 #include "platform/deployment.h"
-#include "platform/download.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
@@ -43,8 +43,7 @@ class TApplication : public wxApp {
     // second start brings the first one to the front and ends (see OnRun).
     instance_ = std::make_unique<zovaz::SingleInstance>(zovaz::DataDirOf(zovaz::LocalAppData()));
     // A start during the first one's start-up waits for its first window.
-    handedOver_ =
-        instance_->HandOverToRunning(zovaz::DownloadOptions{}.overallTimeoutMs, startupId_);
+    handedOver_ = instance_->HandOverToRunning(zovaz::kSecondStartWaitMs, startupId_);
     if (handedOver_) {
       zovaz::CompleteStartupNotification();
       return true;

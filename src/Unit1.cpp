@@ -233,15 +233,18 @@ std::string TForm1::StartPage() const {
              : ShippedStartPagePath(environment_.exeDir);
 }
 
-bool TForm1::Download(const std::string& url, const std::string& path, DownloadOptions options) {
-  std::atomic<bool> cancel{false};
-  options.cancel = &cancel;
+TForm1::Fetched TForm1::Download(const std::string& url, const std::string& path,
+                                 DownloadOptions options) {
   bool done = false;
-  RunWhileLive([&] { done = DownloadFile(url, path, options); },
-               [this, &cancel]() -> wxTopLevelWindow* {
-                 return progress_ ? progress_->Tick(&cancel) : nullptr;
-               });
-  return done;
+  // The transfer keeps its own deadline; the wait's, a little later, is
+  // there for a transfer that fails to.
+  Wait wait{std::chrono::milliseconds(options.overallTimeoutMs + kDownloadGraceMs)};
+  const WaitEnd end = wait.Run([&](const std::atomic<bool>& stop) {
+    options.cancel = &stop;
+    done = DownloadFile(url, path, options);
+  });
+  if (end == WaitEnd::kCancelled) return Fetched::kCancelled;
+  return end == WaitEnd::kDone && done ? Fetched::kYes : Fetched::kNo;
 }
 
 std::string TForm1::LoginUrl() const {
@@ -252,7 +255,8 @@ void TForm1::RefreshStartPage() {
   DownloadOptions options = environment_.download;
   // A server error page must never become the offline page.
   options.requireSuccessStatus = true;
-  if (Download(LogoutPageAddress(ServerUrl, Lang), RawStartPagePath(DataDir), options)) {
+  if (Download(LogoutPageAddress(ServerUrl, Lang), RawStartPagePath(DataDir), options) ==
+      Fetched::kYes) {
     BuildLocalIndex(RawStartPagePath(DataDir), LocalPage());
   } else {
     LogFailure("start page not refreshed: " + LogoutPageAddress(ServerUrl, Lang) + " failed");
@@ -262,20 +266,23 @@ void TForm1::RefreshStartPage() {
 void TForm1::BuildLocalIndex(const std::string& source, const std::string& target) {
   DownloadOptions options = environment_.download;
   options.requireSuccessStatus = true;
-  if (!Download(StyleSheetAddress(environment_.vendorSiteUrl), StyleSheetPath(DataDir), options))
+  if (Download(StyleSheetAddress(environment_.vendorSiteUrl), StyleSheetPath(DataDir), options) !=
+      Fetched::kYes)
     LogFailure("style sheet not refreshed: " + StyleSheetAddress(environment_.vendorSiteUrl));
   WriteFileAtomically(target, RewriteStartPage(ReadFileBytes(source), environment_.vendorSiteUrl));
 }
 
 void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
-  bool reached = false;
+  Fetched reached = Fetched::kNo;
   {
-    // The notice's script runs a loop of its own: the user's input waits for
-    // the whole step, not only for its download, but never for a message box.
-    InputHold hold;
+    // The notice's script and the probe are one step: the user's input
+    // waits for the whole of it, but never for a message box, and never
+    // longer than its parts may take.
+    Wait step{std::chrono::milliseconds(kScriptDeadlineMs + environment_.download.overallTimeoutMs +
+                                        2 * kDownloadGraceMs)};
     if (overlay) {
-      // The notice is decoration: a page without its anchor must not keep the
-      // user from logging in or out.
+      // The notice is decoration: a page without its anchor, or one whose
+      // script never returns, must not keep the user from logging in or out.
       try {
         WebBrowser_V11->RunScript(LoadingScript(locString("Načítám"), DataDir));
       } catch (const ScriptError& error) {
@@ -291,12 +298,14 @@ void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
   }
   // The start-up's last download is over: its message, if any, stands alone.
   progress_.reset();
-  if (reached) {
-    WebBrowser_V11->Navigate(url, environment_.download.overallTimeoutMs);
-  } else {
-    Messages().Inform(locString("Nelze navázat spojení, zkontrolujte připojení k Internetu."));
-    WebBrowser_V11->Navigate(StartPage());
+  if (reached == Fetched::kYes) {
+    WebBrowser_V11->Navigate(url, environment_.loginPageDeadlineMs);
+    return;
   }
+  // A step the customer cancelled is no fault of the connection.
+  if (reached == Fetched::kNo)
+    Messages().Inform(locString("Nelze navázat spojení, zkontrolujte připojení k Internetu."));
+  WebBrowser_V11->Navigate(StartPage());
 }
 
 void TForm1::Connect() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/lang_table.h"
+#include "core/time_limits.h"
 #include "dialog_host.h"
 #include "platform/browser_view.h"
 #include "platform/download.h"
@@ -37,6 +38,7 @@ struct TForm1Environment {
   // desktop's default browser. Unset, such addresses are dropped.
   std::function<bool(const std::string& url)> openLink;
   zovaz::DownloadOptions download;
+  long loginPageDeadlineMs = zovaz::kLoginPageDeadlineMs;
 };
 
 class TForm1 : public wxFrame, public DialogHost {
@@ -124,9 +126,10 @@ class TForm1 : public wxFrame, public DialogHost {
   void LocalizeMenus();
   bool CheckVersionAndSetUp();
   void RefreshStartPage();
-  // DownloadFile off the GUI thread; the windows stay painted meanwhile and
-  // the user's input waits until it is done.
-  bool Download(const std::string& url, const std::string& path, zovaz::DownloadOptions options);
+  // DownloadFile as a step that waits (see live_wait.h): the windows stay
+  // painted and the user's input waits until it is done.
+  enum class Fetched { kYes, kNo, kCancelled };
+  Fetched Download(const std::string& url, const std::string& path, zovaz::DownloadOptions options);
   std::string LoginUrl() const;
   // Runs a menu command; what it throws is shown, and the program goes on.
   void BindCommand(wxMenuItem* item, void (TForm1::*command)());

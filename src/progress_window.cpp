@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 
 #include "platform/app_icon.h"
+#include "platform/live_wait.h"
 #include "platform/message_box.h"
 #include "wx_text.h"
 
@@ -15,14 +16,17 @@ StartupProgress::StartupProgress(const std::string& text, const std::string& can
     : text_(text),
       cancelLabel_(cancelLabel),
       icons_(std::move(icons)),
-      showAt_(std::chrono::steady_clock::now() + delay) {}
+      showAt_(std::chrono::steady_clock::now() + delay) {
+  zovaz::WatchWaits([this] { return Tick(); });
+}
 
 StartupProgress::~StartupProgress() {
+  zovaz::WatchWaits({});
   if (window_ != nullptr) window_->Destroy();
 }
 
-wxTopLevelWindow* StartupProgress::Tick(std::atomic<bool>* cancel) {
-  cancel_ = cancel;
+wxTopLevelWindow* StartupProgress::Tick() {
+  if (cancelled_) zovaz::CancelWaits();
   if (window_ == nullptr && std::chrono::steady_clock::now() >= showAt_) Build();
   return window_;
 }
@@ -52,5 +56,6 @@ void StartupProgress::Build() {
 }
 
 void StartupProgress::Cancel() {
-  if (cancel_ != nullptr) *cancel_ = true;
+  cancelled_ = true;
+  zovaz::CancelWaits();
 }

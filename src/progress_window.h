@@ -3,7 +3,6 @@
 
 #include <wx/iconbndl.h>
 
-#include <atomic>
 #include <chrono>
 #include <string>
 
@@ -12,8 +11,8 @@ class wxFrame;
 class wxTopLevelWindow;
 
 // Shows itself once the start-up has waited longer than `delay`; its button
-// cancels the download in progress, which then counts as failed. The window
-// goes with the object.
+// cancels the wait in progress and every later one of the start-up: the
+// customer has chosen not to connect. The window goes with the object.
 class StartupProgress {
  public:
   StartupProgress(const std::string& text, const std::string& cancelLabel, wxIconBundle icons,
@@ -22,14 +21,12 @@ class StartupProgress {
   StartupProgress(const StartupProgress&) = delete;
   StartupProgress& operator=(const StartupProgress&) = delete;
 
-  // Called while a download waits, with that download's cancel flag.
-  // Returns the window once it is shown, else null.
-  wxTopLevelWindow* Tick(std::atomic<bool>* cancel);
-
   wxFrame* Window() const { return window_; }
   wxButton* CancelButton() const { return button_; }
 
  private:
+  // Called while a step waits; returns the window once it is shown.
+  wxTopLevelWindow* Tick();
   void Build();
   void Cancel();
 
@@ -37,7 +34,7 @@ class StartupProgress {
   std::string cancelLabel_;
   wxIconBundle icons_;
   std::chrono::steady_clock::time_point showAt_;
-  std::atomic<bool>* cancel_ = nullptr;
+  bool cancelled_ = false;
   wxFrame* window_ = nullptr;
   wxButton* button_ = nullptr;
 };

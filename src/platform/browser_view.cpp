@@ -5,7 +5,12 @@
 #include <wx/timer.h>
 #include <wx/webview.h>
 
+#include <chrono>
+#include <memory>
+
 #include "core/error_page.h"
+#include "core/time_limits.h"
+#include "platform/live_wait.h"
 #include "platform/web_data.h"
 
 namespace zovaz {
@@ -17,8 +22,12 @@ struct ScriptRun {
   std::string error;
 };
 
+// The engine answers once, also for a run the client stopped waiting for: the
+// answer keeps its own share of the run.
 void ScriptFinished(GObject* source, GAsyncResult* result, gpointer data) {
-  auto* run = static_cast<ScriptRun*>(data);
+  const std::unique_ptr<std::shared_ptr<ScriptRun>> owner(
+      static_cast<std::shared_ptr<ScriptRun>*>(data));
+  ScriptRun* run = owner->get();
   GError* error = nullptr;
   JSCValue* value =
       webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
@@ -107,13 +116,31 @@ void BrowserView::Navigate(const std::string& address, long deadlineMs) {
 void BrowserView::RunScript(const std::string& code) {
   if (!navigated_) return;
   auto* webView = WEBKIT_WEB_VIEW(view_->GetNativeBackend());
-  ScriptRun run;
+  auto run = std::make_shared<ScriptRun>();
+  GCancellable* cancellable = g_cancellable_new();
   webkit_web_view_evaluate_javascript(webView, code.c_str(), static_cast<gssize>(code.size()),
-                                      nullptr, nullptr, nullptr, &ScriptFinished, &run);
+                                      nullptr, nullptr, cancellable, &ScriptFinished,
+                                      new std::shared_ptr<ScriptRun>(run));
   // The caller expects the script to have run when this returns, as the
-  // page's own script calls are; the loop keeps the window painting.
-  while (!run.done) g_main_context_iteration(nullptr, TRUE);
-  if (!run.error.empty()) throw ScriptError(run.error);
+  // page's own script calls are; meanwhile the window paints and the user's
+  // input waits, as for any step that waits.
+  WaitEnd end = WaitEnd::kDone;
+  {
+    Wait wait{std::chrono::milliseconds(kScriptDeadlineMs)};
+    end = wait.Until([&run] { return run->done; });
+  }
+  if (end != WaitEnd::kDone) {
+    g_cancellable_cancel(cancellable);
+    // The page has taken its process over (a script of its own that never
+    // returns, say), and would keep it: the next navigation gets a new one.
+    webkit_web_view_terminate_web_process(webView);
+  }
+  g_object_unref(cancellable);
+  if (end == WaitEnd::kTimedOut)
+    throw ScriptError("the script did not finish within " +
+                      std::to_string(kScriptDeadlineMs / 1000) + " s");
+  if (end == WaitEnd::kCancelled) throw ScriptError("the script was cancelled");
+  if (!run->error.empty()) throw ScriptError(run->error);
 }
 
 std::string BrowserView::CurrentAddress() const {
@@ -242,9 +269,17 @@ bool BrowserView::KeepCookiesIn(const std::string& folder) {
   return zovaz::KeepCookiesIn(view_->GetNativeBackend(), folder);
 }
 
-int BrowserView::HandlePrintSignal(void*, void*, void* self) {
+int BrowserView::HandlePrintSignal(void* webView, void* printOperation, void* self) {
   auto* view = static_cast<BrowserView*>(self);
-  return view->printHandler_ && view->printHandler_() ? TRUE : FALSE;
+  if (view->printHandler_ && view->printHandler_()) return TRUE;
+  // The engine's own dialog, run here rather than after this handler, so
+  // that it can be answered while the script that asked for it waits.
+  HoldPause pause;
+  GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(webView));
+  webkit_print_operation_run_dialog(
+      static_cast<WebKitPrintOperation*>(printOperation),
+      gtk_widget_is_toplevel(toplevel) ? GTK_WINDOW(toplevel) : nullptr);
+  return TRUE;
 }
 
 }  // namespace zovaz

@@ -44,7 +44,8 @@ class BrowserView {
 
   // Runs `code` in the shown page and returns when it has run. Does nothing
   // when no document has been shown yet. Throws ScriptError with the
-  // engine's message when the script fails.
+  // engine's message when the script fails, and when it has not finished by
+  // its deadline or the wait is cancelled; the page's process is ended then.
   void RunScript(const std::string& code);
 
   bool HasDocument() const { return navigated_; }

@@ -4,16 +4,15 @@
 #include <atomic>
 #include <string>
 
+#include "core/time_limits.h"
+
 namespace zovaz {
 
 struct DownloadOptions {
-  // No download may freeze the window without end.
-  long connectTimeoutMs = 10000;
-  long stallTimeoutMs = 15000;  // a transfer that receives nothing this long is abandoned
-  // From the request to the last byte, whatever the server does: a server
-  // that drips a byte at a time never stalls, yet must not hold the client.
-  // A login page in the browser view gets the same time.
-  long overallTimeoutMs = 30000;
+  // No download may freeze the window without end (see time_limits.h).
+  long connectTimeoutMs = kConnectTimeoutMs;
+  long stallTimeoutMs = kStallTimeoutMs;  // a transfer that receives nothing this long is abandoned
+  long overallTimeoutMs = kDownloadDeadlineMs;
   // Set from another thread, it ends the transfer as a failed download.
   const std::atomic<bool>* cancel = nullptr;  // not owned
   // Only a 2xx answer counts; otherwise the target is left as it was.

@@ -3,6 +3,8 @@
 #include <wx/msgdlg.h>
 #include <wx/window.h>
 
+#include "platform/live_wait.h"
+
 namespace zovaz {
 
 namespace {
@@ -17,6 +19,8 @@ wxWindow* BoxParent(wxWindow* fallbackParent) {
 }  // namespace
 
 void ModalMessageBoxes::Inform(const std::string& text) {
+  // A box behind held input could never be answered.
+  HoldPause pause;
   wxMessageDialog box(BoxParent(parent_), wxString::FromUTF8(text),
                       wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_NONE | wxCENTRE);
   // The toolkit's Czech for its OK button is not the client's.
@@ -25,6 +29,7 @@ void ModalMessageBoxes::Inform(const std::string& text) {
 }
 
 void ModalMessageBoxes::Error(const std::string& text) {
+  HoldPause pause;
   // GTK 3's native message dialog draws no icon, and an error must not look
   // like a notice: wxWidgets' own dialog draws the error icon itself.
   wxGenericMessageDialog box(BoxParent(parent_), wxString::FromUTF8(text),

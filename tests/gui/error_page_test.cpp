@@ -47,6 +47,7 @@ class ErrorPageTest : public ClientTest {
   TForm1Environment Environment() override {
     TForm1Environment environment = ClientTest::Environment();
     environment.download.overallTimeoutMs = 1500;
+    environment.loginPageDeadlineMs = 1500;
     return environment;
   }
   void StartOnLocalPage() {
