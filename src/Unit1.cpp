@@ -1,8 +1,6 @@
 #include "Unit1.h"
 
 #include <wx/control.h>
-#include <wx/filedlg.h>
-#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -17,14 +15,11 @@
 #include "Unit3.h"
 #include "core/app_config.h"
 #include "core/data_folder.h"
-#include "core/error_page.h"
-#include "core/io_error.h"
 #include "core/lang_table.h"
 #include "core/loading_script.h"
 #include "core/shop_address.h"
 #include "core/start_page.h"
 #include "core/text_file.h"
-#include "core/zoom_level.h"
 #include "exception_report.h"
 #include "failure_log.h"
 #include "platform/app_icon.h"
@@ -50,42 +45,19 @@ TForm1::TForm1(TForm1Environment environment)
   // The window is the shop's only one: anything else it opens belongs in the
   // user's own browser.
   WebBrowser_V11->OnNewWindow([this](const std::string& address) { OpenLink(address); });
-  WebBrowser_V11->Downloads().SetChooser(
-      [this](const std::string& name, const std::string& folder) {
-        wxFileDialog dialog(this, Wx(locString("Uložit")), Wx(folder), Wx(name), wxString(),
-                            wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-        return dialog.ShowModal() == wxID_OK ? Utf8(dialog.GetPath()) : std::string();
-      });
-  ContextMenu& menu = WebBrowser_V11->Menu();
-  menu.SetTranslate([this](const std::string& text) { return locString(text); });
-  menu.OnPrint([this] { Guarded([this] { isk1Click(); }); });
-  menu.ProtectAddresses(
-      [this](const std::string& address) { return HoldsLoginSecret(address, PasswordHash); });
-  wheelZoom_ = std::make_unique<WheelZoom>(
-      WebBrowser_V11->Widget()->GetNativeBackend(),
-      [this](int step) { SetZoom(step > 0 ? ZoomIn(zoom_) : ZoomOut(zoom_)); });
-  // Keys in the page go through the view's own hook; elsewhere in the
-  // window (the find bar) through wxWidgets'.
-  viewKeys_ = std::make_unique<ViewKeys>(
-      WebBrowser_V11->Widget()->GetNativeBackend(),
-      [this](int key, int modifiers) { return Shortcut(key, modifiers); });
-  Bind(wxEVT_CHAR_HOOK, &TForm1::FormKeyDown, this);
-  auto* column = new wxBoxSizer(wxVERTICAL);
-  column->Add(WebBrowser_V11->Widget(), 1, wxEXPAND);
-  SetSizer(column);
   WebBrowser_V11->OnLoadFailed(
       [this](const std::string& address) { return WebBrowser_V11LoadFailed(address); });
   WebBrowser_V11->OnHomeRequested([this] { WebBrowser_V11->Navigate(StartPage()); });
-  WebBrowser_V11->Downloads().OnProgress(
-      [this](const DownloadProgress& progress) { ShowDownloadProgress(progress); });
-  WebBrowser_V11->Downloads().OnFinished(
-      [this](const DownloadOutcome& outcome) { DownloadEnded(outcome); });
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  column->Add(WebBrowser_V11->Widget(), 1, wxEXPAND);
+  SetSizer(column);
+  WireCommands();
   SetClientSize(701, 586);
   const wxSize fixed = GetSize();
   SetSizeHints(fixed, fixed);
   Centre();
   FormCreate();
-  ApplyKeptZoom();
+  extras_->UseDataFolder(DataDir);
 }
 
 TForm1::~TForm1() = default;
@@ -97,7 +69,6 @@ void TForm1::CreateMenus() {
   N3 = Progr1->AppendSeparator();
   Ukon1 = Progr1->Append(wxID_ANY, Wx("Nastavení"));
   N2 = Progr1->AppendSeparator();
-  // The keys are handled in FormKeyDown; the menu only shows them.
   isk1 = Progr1->Append(wxID_ANY, Wx("Tisk") + "\tCtrl+P");
   P1 = Progr1->Append(
       wxID_ANY, wxControl::EscapeMnemonics(Wx("Přejít na web " + environment_.vendorSiteName)));
@@ -112,7 +83,11 @@ void TForm1::CreateMenus() {
   MainMenu1->Append(Progr1, Wx("Program"));
   MainMenu1->Append(Npovda1, Wx("Nápověda"));
   SetMenuBar(MainMenu1);
+}
 
+void TForm1::WireCommands() {
+  // Every way to a command starts here: the menu, the keys and the page's
+  // right-click menu.
   BindCommand(Pipojit1, &TForm1::Pipojit1Click);
   BindCommand(Lok1, &TForm1::Lok1Click);
   BindCommand(Ukon1, &TForm1::Ukon1Click);
@@ -120,6 +95,17 @@ void TForm1::CreateMenus() {
   BindCommand(P1, &TForm1::P1Click);
   BindCommand(Ukonit1, &TForm1::Ukonit1Click);
   BindCommand(Uivatelskpruka1, &TForm1::Uivatelskpruka1Click);
+  const auto print = [this] { Guarded([this] { isk1Click(); }); };
+  ContextMenu& menu = WebBrowser_V11->Menu();
+  menu.SetTranslate([this](const std::string& text) { return locString(text); });
+  menu.OnPrint(print);
+  menu.ProtectAddresses(
+      [this](const std::string& address) { return HoldsLoginSecret(address, PasswordHash); });
+  // The keys are handled by the extras; the menu only shows them.
+  extras_ = std::make_unique<BrowsingExtras>(
+      BrowsingExtras::Window{this, WebBrowser_V11.get(), environment_.messages,
+                             [this](const std::string& text) { return locString(text); },
+                             [this] { return SavedCaption; }, print, [this] { Ukonit1Click(); }});
 }
 
 void TForm1::BindCommand(wxMenuItem* item, void (TForm1::*command)()) {
@@ -357,101 +343,8 @@ void TForm1::Uivatelskpruka1Click() {
 
 void TForm1::WebBrowser_V11NavigateComplete(const std::string&) { SetTitle(Wx(SavedCaption)); }
 
-void TForm1::FormKeyDown(wxKeyEvent& event) {
-  const int key = event.GetKeyCode();
-  if (!Shortcut(key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key, event.GetModifiers()))
-    event.Skip();
-}
-
-bool TForm1::Shortcut(int key, int modifiers) {
-  const bool ctrl = modifiers == wxMOD_CONTROL;
-  wxWebView* view = WebBrowser_V11->Widget();
-  if ((key == WXK_F5 && modifiers == wxMOD_NONE) || (ctrl && key == 'R')) {
-    view->Reload();
-  } else if (modifiers == wxMOD_ALT && key == WXK_LEFT) {
-    if (view->CanGoBack()) view->GoBack();
-  } else if (modifiers == wxMOD_ALT && key == WXK_RIGHT) {
-    if (view->CanGoForward()) view->GoForward();
-  } else if (ctrl && key == 'P') {
-    Guarded([this] { isk1Click(); });
-  } else if (ctrl && key == 'Q') {
-    Ukonit1Click();
-  } else if (ctrl && key == 'F') {
-    OpenFindBar();
-  } else if ((modifiers & ~wxMOD_SHIFT) == wxMOD_CONTROL &&
-             (key == '+' || key == '=' || key == WXK_NUMPAD_ADD || key == WXK_ADD)) {
-    SetZoom(ZoomIn(zoom_));
-  } else if (ctrl && (key == '-' || key == WXK_NUMPAD_SUBTRACT || key == WXK_SUBTRACT)) {
-    SetZoom(ZoomOut(zoom_));
-  } else if (ctrl && (key == '0' || key == WXK_NUMPAD0)) {
-    SetZoom(kNormalZoom);
-  } else if (key == WXK_ESCAPE && modifiers == wxMOD_NONE && FindBar1 != nullptr &&
-             FindBar1->IsShown()) {
-    FindBar1->Close();
-  } else {
-    return false;
-  }
-  return true;
-}
-
-void TForm1::OpenFindBar() {
-  if (FindBar1 == nullptr) {
-    FindBar1 =
-        new FindBar(this, WebBrowser_V11->Widget(), WebBrowser_V11->Widget()->GetNativeBackend(),
-                    [this](const std::string& text) { return locString(text); });
-    FindBar1->Hide();
-    GetSizer()->Add(FindBar1, 0, wxEXPAND);
-  }
-  FindBar1->Open();
-}
-
-void TForm1::ApplyKeptZoom() {
-  if (DataDir.empty()) return;
-  zoom_ = ReadZoomLevel(ZoomStatePath(DataDir));
-  WebBrowser_V11->Widget()->SetZoomFactor(static_cast<float>(zoom_));
-}
-
-void TForm1::SetZoom(double level) {
-  zoom_ = level;
-  WebBrowser_V11->Widget()->SetZoomFactor(static_cast<float>(zoom_));
-  if (DataDir.empty()) return;
-  try {
-    WriteZoomLevel(ZoomStatePath(DataDir), zoom_);
-  } catch (const IoError& error) {
-    // The level stays in force for this run.
-    LogFailure(std::string("zoom level not kept: ") + error.what());
-  }
-}
-
 std::string TForm1::WebBrowser_V11LoadFailed(const std::string& address) {
   // A login that fails must not leave the loading caption behind.
   SetTitle(Wx(SavedCaption));
-  return ErrorPageHtml({locString("Obchod Z-ovaz není dostupný"),
-                        locString("Stránku obchodu se nepodařilo načíst. Zkontrolujte připojení "
-                                  "k Internetu a zkuste to znovu."),
-                        locString("Zkusit znovu"), locString("Úvodní stránka")},
-                       address);
-}
-
-void TForm1::ShowDownloadProgress(const DownloadProgress& progress) {
-  const std::string name = progress.path.substr(progress.path.rfind('/') + 1);
-  const wxString title =
-      Wx(SavedCaption + " - " +
-         DownloadProgressText(locString("Stahuji"), name, progress.received, progress.total));
-  // The engine reports every piece; the caption changes with the figure.
-  if (title != GetTitle()) SetTitle(title);
-}
-
-void TForm1::DownloadEnded(const DownloadOutcome& outcome) {
-  SetTitle(Wx(SavedCaption));
-  if (outcome.path.empty()) return;  // the user cancelled
-  // Shown once the engine's signal has returned: the box runs a loop of its own.
-  if (outcome.saved) {
-    CallAfter([this, text = locString("Soubor byl uložen:") + "\n" + outcome.path] {
-      Messages().Inform(text);
-    });
-  } else {
-    CallAfter([this, text = locString("Stahování se nezdařilo, soubor nebyl uložen:") + "\n" +
-                            outcome.path] { Messages().Error(text); });
-  }
+  return extras_->ErrorPage(address);
 }

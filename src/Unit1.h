@@ -9,17 +9,14 @@
 #include <memory>
 #include <string>
 
+#include "browsing_extras.h"
 #include "core/lang_table.h"
 #include "core/time_limits.h"
 #include "dialog_host.h"
 #include "platform/browser_view.h"
 #include "platform/download.h"
-#include "platform/find_bar.h"
 #include "platform/message_box.h"
-#include "platform/view_keys.h"
-#include "platform/wheel_zoom.h"
 
-class wxKeyEvent;
 class wxMenu;
 class wxMenuItem;
 class TForm2;
@@ -67,14 +64,7 @@ class TForm1 : public wxFrame, public DialogHost {
   // them over once created.
   void SetDialogs(TForm2* settings, TForm3* about);
 
-  const TForm1Environment& Environment() const { return environment_; }
-  zovaz::MessageSink& Messages() const override { return *environment_.messages; }
-  const std::string& VendorSiteUrl() const override { return environment_.vendorSiteUrl; }
-  bool OpenLink(const std::string& url) override;
   std::string LocalPage() const;
-  // What the view shows without the shop: the local page, or the shipped
-  // one while the data folder has none.
-  std::string StartPage() const;
   // The start-up's progress window; null once the start-up is over.
   StartupProgress* Progress() const { return progress_.get(); }
 
@@ -95,13 +85,8 @@ class TForm1 : public wxFrame, public DialogHost {
   wxMenuItem* Uivatelskpruka1 = nullptr;
   // Designed but never shown: it is kept out of the menu bar.
   std::unique_ptr<wxMenuItem> Uivatelskpruka2;
-  // Made on the first Ctrl+F, below the page.
-  zovaz::FindBar* FindBar1 = nullptr;
-
-  // The page's size; `level` 1 is the page as designed. The level is kept
-  // for the next run.
-  void SetZoom(double level);
-  double Zoom() const { return zoom_; }
+  // Keys, find bar, zoom, error page and download feedback.
+  zovaz::BrowsingExtras& Extras() const { return *extras_; }
 
   // Menu commands and the browser event.
   void Pipojit1Click();
@@ -115,14 +100,18 @@ class TForm1 : public wxFrame, public DialogHost {
   std::string WebBrowser_V11LoadFailed(const std::string& address);
 
  private:
+  // What the dialogs use of the window (see DialogHost); theirs, not the
+  // window's callers'.
+  zovaz::MessageSink& Messages() const override { return *environment_.messages; }
+  const std::string& VendorSiteUrl() const override { return environment_.vendorSiteUrl; }
+  bool OpenLink(const std::string& url) override;
+
+  // What the view shows without the shop: the local page, or the shipped
+  // one while the data folder has none.
+  std::string StartPage() const;
   void FormCreate();
   void CreateMenus();
-  // The keys that work wherever the focus is in the window.
-  void FormKeyDown(wxKeyEvent& event);
-  // True when `key` (upper-case for letters) with `modifiers` is one of them.
-  bool Shortcut(int key, int modifiers);
-  void OpenFindBar();
-  void ApplyKeptZoom();
+  void WireCommands();
   void LocalizeMenus();
   bool CheckVersionAndSetUp();
   void RefreshStartPage();
@@ -134,15 +123,11 @@ class TForm1 : public wxFrame, public DialogHost {
   // Runs a menu command; what it throws is shown, and the program goes on.
   void BindCommand(wxMenuItem* item, void (TForm1::*command)());
   void Guarded(const std::function<void()>& action);
-  void ShowDownloadProgress(const zovaz::DownloadProgress& progress);
-  void DownloadEnded(const zovaz::DownloadOutcome& outcome);
 
   TForm1Environment environment_;
   std::vector<zovaz::LangRow> langTable_;
   TForm2* settings_ = nullptr;
   TForm3* about_ = nullptr;
-  double zoom_ = 1.0;
-  std::unique_ptr<zovaz::WheelZoom> wheelZoom_;
-  std::unique_ptr<zovaz::ViewKeys> viewKeys_;
+  std::unique_ptr<zovaz::BrowsingExtras> extras_;
   std::unique_ptr<StartupProgress> progress_;
 };

@@ -169,40 +169,40 @@ TEST_F(BrowsingTest, KeysReloadWalkTheHistoryAndFind) {
 
   Show(Login());
   Input("key --clearmodifiers ctrl+f");
-  ASSERT_NE(form->FindBar1, nullptr);
-  ASSERT_TRUE(form->FindBar1->IsShown());
+  ASSERT_NE(form->Extras().Find(), nullptr);
+  ASSERT_TRUE(form->Extras().Find()->IsShown());
   Input("type --delay 20 zakaznik");
-  EXPECT_TRUE(PumpUntil([&] { return form->FindBar1->Status() == "Počet shod: 2"; }, 5000))
-      << form->FindBar1->Status();
-  form->FindBar1->Field()->ChangeValue("");
+  EXPECT_TRUE(PumpUntil([&] { return form->Extras().Find()->Status() == "Počet shod: 2"; }, 5000))
+      << form->Extras().Find()->Status();
+  form->Extras().Find()->Field()->ChangeValue("");
   Input("type --delay 20 xyzzy");
-  EXPECT_TRUE(PumpUntil([&] { return form->FindBar1->Status() == "Nenalezeno"; }, 5000))
-      << form->FindBar1->Status();
+  EXPECT_TRUE(PumpUntil([&] { return form->Extras().Find()->Status() == "Nenalezeno"; }, 5000))
+      << form->Extras().Find()->Status();
   Input("key --clearmodifiers Escape");
-  EXPECT_FALSE(form->FindBar1->IsShown());
+  EXPECT_FALSE(form->Extras().Find()->IsShown());
 }
 
 TEST_F(BrowsingTest, ZoomLevelSurvivesARestartAndLeavesTheConfigAlone) {
   StartLoggedIn();
   const std::string config = ReadFile(zovaz::ConfigPath(DataDir()));
-  EXPECT_DOUBLE_EQ(form->Zoom(), 1.0);
+  EXPECT_DOUBLE_EQ(form->Extras().Zoom(), 1.0);
   Input("key --clearmodifiers ctrl+plus");
   Input("key --clearmodifiers ctrl+plus");
   Input("key --clearmodifiers ctrl+minus");
-  EXPECT_DOUBLE_EQ(form->Zoom(), 1.1);
+  EXPECT_DOUBLE_EQ(form->Extras().Zoom(), 1.1);
   // Ctrl+wheel up, one step.
   Input("keydown ctrl click 4 keyup ctrl");
-  EXPECT_DOUBLE_EQ(form->Zoom(), 1.25);
+  EXPECT_DOUBLE_EQ(form->Extras().Zoom(), 1.25);
   EXPECT_NEAR(form->WebBrowser_V11->Widget()->GetZoomFactor(), 1.25, 1e-3);
   EXPECT_EQ(ReadFile(zovaz::ConfigPath(DataDir())), config);
 
   CloseClient();
   StartClient();
   ASSERT_TRUE(WaitForNavigation(0));
-  EXPECT_DOUBLE_EQ(form->Zoom(), 1.25);
+  EXPECT_DOUBLE_EQ(form->Extras().Zoom(), 1.25);
   EXPECT_NEAR(form->WebBrowser_V11->Widget()->GetZoomFactor(), 1.25, 1e-3);
   Input("key --clearmodifiers ctrl+0");
-  EXPECT_DOUBLE_EQ(form->Zoom(), 1.0);
+  EXPECT_DOUBLE_EQ(form->Extras().Zoom(), 1.0);
   EXPECT_EQ(ReadFile(zovaz::ConfigPath(DataDir())), config);
 }
 
