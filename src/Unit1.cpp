@@ -160,6 +160,9 @@ void TForm1::FormCreate() {
 }
 
 std::string TForm1::locString(const std::string& text) const {
+  // A text the table lacks is shown as it was written, in one language only:
+  // a fault of the program, never of the customer, and said so.
+  if (!text.empty() && !HasRow(langTable_, text)) LogFailure("no language-table row for: " + text);
   return Translate(langTable_, Lang, text);
 }
 
@@ -176,7 +179,10 @@ void TForm1::LocalizeMenus() {
                          keys);
     }
   }
-  MainMenu1->SetMenuLabel(1, Wx(locString("Help")));
+  // Found by the menu itself: a menu added before it must not take its name.
+  for (size_t i = 0; i < MainMenu1->GetMenuCount(); ++i) {
+    if (MainMenu1->GetMenu(i) == Npovda1) MainMenu1->SetMenuLabel(i, Wx(locString("Help")));
+  }
 }
 
 bool TForm1::CheckVersionAndSetUp() {

@@ -65,6 +65,13 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
   };
 }
 
+bool HasRow(const std::vector<LangRow>& table, const std::string& text) {
+  for (const auto& row : table) {
+    if (text == row.czech || text == row.english) return true;
+  }
+  return false;
+}
+
 std::string Translate(const std::vector<LangRow>& table, const std::string& lang,
                       const std::string& text) {
   std::string result = text;

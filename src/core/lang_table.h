@@ -17,6 +17,9 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName);
 // The language code that selects the Czech column; any other selects English.
 inline constexpr const char* kCzechLang = "cze";
 
+// True when either column holds `text` exactly.
+bool HasRow(const std::vector<LangRow>& table, const std::string& text);
+
 // `text` in the language `lang` when either column holds it exactly,
 // otherwise `text` unchanged.
 std::string Translate(const std::vector<LangRow>& table, const std::string& lang,

@@ -6,6 +6,9 @@
 #include <memory>
 #include <sstream>
 
+#include "Unit2.h"
+#include "Unit3.h"
+#include "common/test_servers.h"
 #include "core/text_file.h"
 #include "gui_support.h"
 
@@ -167,6 +170,33 @@ TEST_F(MainWindowTest, AFailureTheCustomerIsNotShownIsLoggedWhenAskedFor) {
   EXPECT_NE(log.str().find("configuration not saved: " + DataDir() + "/app.cfg"), std::string::npos)
       << log.str();
   EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(MainWindowTest, EveryCaptionTheWindowsShowHasARowInTheLanguageTable) {
+  std::ostringstream log;
+  wxLogStream capture(&log);
+  wxLog* previous = wxLog::SetActiveTarget(&capture);
+  wxLog::SetVerbose(true);
+  PrepareDataFolder("", "", "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  // Each window translates its captions as it is made.
+  auto* settings = new TForm2(form, *form);
+  auto* about = new TForm3(form, *form);
+  Input("key ctrl+f");
+  // The error page, for an address nothing answers at.
+  const int before = navigations();
+  form->WebBrowser_V11->Navigate(
+      "http://127.0.0.1:" + std::to_string(zovaz::testing::UnusedLoopbackPort()) + "/");
+  EXPECT_TRUE(zovaz::testing::PumpUntil([&] { return form->WebBrowser_V11->ShowsErrorPage(); }));
+  WaitForNavigation(before, 2000);
+  settings->Destroy();
+  about->Destroy();
+  wxLog::FlushActive();
+  wxLog::SetVerbose(false);
+  wxLog::SetActiveTarget(previous);
+  EXPECT_EQ(log.str().find("no language-table row"), std::string::npos) << log.str();
+  EXPECT_NE(form->Extras().Find(), nullptr);
 }
 
 TEST_F(MainWindowTest, ExitClosesTheWindow) {
