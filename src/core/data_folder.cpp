@@ -23,23 +23,9 @@ std::string LocalAppDataFrom(const char* xdgDataHome, const char* home,
   return {};
 }
 
-std::string DataDirOf(const std::string& localAppData) { return localAppData + "/Marlevo"; }
-
 std::string ExeDirOf(const std::string& exePath) {
   const size_t slash = exePath.rfind('/');
   return slash == std::string::npos ? exePath : exePath.substr(0, slash);
-}
-
-std::string VersionMarkerPath(const std::string& dataDir) { return dataDir + "/version.nfo"; }
-std::string ConfigPath(const std::string& dataDir) { return dataDir + "/app.cfg"; }
-std::string AppFolderPath(const std::string& dataDir) { return dataDir + "/__app"; }
-std::string LocalPagePath(const std::string& dataDir) { return dataDir + "/__app/lilindex.html"; }
-std::string ShippedStartPagePath(const std::string& exeDir) { return LocalPagePath(exeDir); }
-std::string RawStartPagePath(const std::string& dataDir) { return dataDir + "/__app/b.tmp"; }
-std::string ProbeTargetPath(const std::string& dataDir) { return dataDir + "/__app/a.tmp"; }
-std::string ZoomStatePath(const std::string& dataDir) { return dataDir + "/zoom.txt"; }
-std::string StyleSheetPath(const std::string& dataDir) {
-  return dataDir + "/__app/assets/styles/mainCompact.css";
 }
 
 std::string InstalledVersion(const std::string& dataDir) {
@@ -159,7 +145,7 @@ bool RunSetup(const std::string& exeDir, const std::string& dataDir,
   CreatePrivateFolders(dataDir);
   if (!CopyDirectory(AppFolderPath(exeDir), AppFolderPath(dataDir)))
     failed.push_back("copy of " + AppFolderPath(exeDir) + " to " + AppFolderPath(dataDir));
-  if (!InstallConfig(exeDir + "/app.cfg", ConfigPath(dataDir)))
+  if (!InstallConfig(ConfigPath(exeDir), ConfigPath(dataDir)))
     failed.push_back("configuration " + ConfigPath(dataDir));
   try {
     WriteFileAtomically(VersionMarkerPath(dataDir), JoinTextLines({kSetupVersion}));

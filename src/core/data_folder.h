@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/data_files.h"
+
 namespace zovaz {
 
 inline constexpr const char* kSetupVersion = "1.0.0.2";
@@ -15,28 +17,8 @@ inline constexpr const char* kSetupVersion = "1.0.0.2";
 std::string LocalAppDataFrom(const char* xdgDataHome, const char* home,
                              const std::string& accountHome = {});
 
-// LocalAppData + "/Marlevo".
-std::string DataDirOf(const std::string& localAppData);
-
 // The executable's folder: everything before the last "/".
 std::string ExeDirOf(const std::string& exePath);
-
-// Paths inside the data folder.
-std::string VersionMarkerPath(const std::string& dataDir);
-std::string ConfigPath(const std::string& dataDir);
-std::string AppFolderPath(const std::string& dataDir);  // DataDir + "/__app"
-std::string LocalPagePath(const std::string& dataDir);  // the offline start page
-// The start page shipped beside the executable, shown until the data folder
-// has its own.
-std::string ShippedStartPagePath(const std::string& exeDir);
-// The shop's logged-out page as downloaded, before the rewrite.
-std::string RawStartPagePath(const std::string& dataDir);
-// Where the connectivity probe is downloaded to; only its success counts.
-std::string ProbeTargetPath(const std::string& dataDir);
-// The fetched copy of the shop's style sheet the offline page links to.
-std::string StyleSheetPath(const std::string& dataDir);
-// The zoom level kept between runs; apart from app.cfg, whose lines are fixed.
-std::string ZoomStatePath(const std::string& dataDir);
 
 // The first line of the version marker; "" when it is missing or unreadable.
 std::string InstalledVersion(const std::string& dataDir);

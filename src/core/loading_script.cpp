@@ -1,5 +1,6 @@
 #include "core/loading_script.h"
 
+#include "core/data_files.h"
 #include "core/io_error.h"
 #include "core/text_file.h"
 
@@ -57,8 +58,7 @@ std::string EscapeForScriptAttribute(const std::string& text) {
 
 std::string ClockImageUrl(const std::string& dataDir) {
   try {
-    return "data:image/png;base64," +
-           Base64(ReadFileBytes(dataDir + "/__app/assets/images/clock.png"));
+    return "data:image/png;base64," + Base64(ReadFileBytes(ClockImagePath(dataDir)));
   } catch (const IoError&) {
     return "";
   }

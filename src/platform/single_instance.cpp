@@ -118,8 +118,6 @@ struct SingleInstance::Request {
   std::string startupId;
 };
 
-std::string InstanceLockPath(const std::string& dataDir) { return dataDir + ".lock"; }
-
 SingleInstance::SingleInstance(const std::string& dataDir) {
   const std::string lockPath = InstanceLockPath(dataDir);
   CreatePrivateFolders(fs::path(lockPath).parent_path().string());
@@ -141,7 +139,7 @@ SingleInstance::SingleInstance(const std::string& dataDir) {
     channelPaths_.push_back(std::string(runtime) + "/zovaz-" + std::to_string(status.st_dev) + "-" +
                             std::to_string(status.st_ino));
   const std::string beside = fs::path(lockPath).parent_path().string();
-  if (OnlyUserCanCreateIn(beside)) channelPaths_.push_back(dataDir + ".channel");
+  if (OnlyUserCanCreateIn(beside)) channelPaths_.push_back(InstanceChannelPath(dataDir));
   TryLock();
 }
 

@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "core/data_files.h"
+
 class wxTopLevelWindow;
 
 namespace zovaz {
 
-// The lock lies beside the data folder rather than in it, so that it can be
-// taken before the first-run setup creates the folder. Being a file, it
-// stands for the folder itself whatever path or environment led there.
-std::string InstanceLockPath(const std::string& dataDir);
+// The lock (InstanceLockPath) lies beside the data folder rather than in
+// it, so that it can be taken before the first-run setup creates the
+// folder. Being a file, it stands for the folder itself whatever path or
+// environment led there.
 
 class SingleInstance {
  public:

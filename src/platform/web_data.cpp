@@ -37,12 +37,6 @@ bool MakePrivateFile(const std::string& path) {
 
 }  // namespace
 
-std::string WebDataFolder(const std::string& dataDir) { return dataDir + "/web"; }
-
-std::string CookieStorePath(const std::string& webDataFolder) {
-  return webDataFolder + "/cookies.sqlite";
-}
-
 bool KeepCookiesIn(void* nativeView, const std::string& folder) {
   const std::string store = CookieStorePath(folder);
   if (!MakePrivateFolder(folder) || !MakePrivateFile(store)) return false;

@@ -4,13 +4,9 @@
 
 #include <string>
 
+#include "core/data_files.h"
+
 namespace zovaz {
-
-// The folder for the web view's cookies inside the data folder.
-std::string WebDataFolder(const std::string& dataDir);
-
-// The cookie database inside that folder.
-std::string CookieStorePath(const std::string& webDataFolder);
 
 // Makes the engine that shows `nativeView` (a WebKitWebView) read and write
 // its cookies in `folder`, accepting first-party cookies only. The folder is
