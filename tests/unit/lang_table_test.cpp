@@ -64,6 +64,8 @@ const std::vector<LangRow> kExpected = {
      "Application could not be prepared. Check the free disk space and the data folder's "
      "permissions."},
     {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
+    {"Složka s daty aplikace nebo její zámek patří jinému uživateli, a proto je nelze použít.",
+     "The application's data folder or its lock belongs to another user and cannot be used."},
 };
 
 }  // namespace
