@@ -34,6 +34,8 @@ const std::vector<LangRow> kExpected = {
      "Cannot estabilish connection, check your Internet settings."},
     {"Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace.",
      "Application will now be actualised and prepared for first launch."},
+    {"Uživatelské jméno obsahuje znaky, které nelze použít.",
+     "User name contains characters that cannot be used."},
     {"Heslo obsahuje znaky, které nelze použít.",
      "Password contains characters that cannot be used."},
     {"Zpět", "Back"},
