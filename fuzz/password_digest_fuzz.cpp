@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "core/windows1250.h"
 #include "crypto/password_digest.h"
 #include "fuzz_support.h"
 

@@ -4,6 +4,7 @@
 #include <wx/webview.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "Unit2.h"
 #include "Unit3.h"
 #include "core/data_folder.h"
+#include "core/lang_table.h"
 #include "core/time_limits.h"
 #include "exception_report.h"
 #include "failure_log.h"
@@ -41,7 +43,20 @@ class TApplication : public wxApp {
     zovaz::SetUpFailureLog(argv.GetArguments());
     // Two clients on one data folder would overwrite each other's files: a
     // second start brings the first one to the front and ends (see OnRun).
-    instance_ = std::make_unique<zovaz::SingleInstance>(zovaz::DataDirOf(zovaz::LocalAppData()));
+    const std::string dataDir = zovaz::DataDirOf(zovaz::LocalAppData());
+    // Prepared by another user (a shared XDG_DATA_HOME), they could read or
+    // swap what the client keeps there: refused before anything is written.
+    for (const std::string& path : {dataDir, zovaz::InstanceLockPath(dataDir)}) {
+      if (!zovaz::BelongsToOthers(path)) continue;
+      zovaz::LogFailure("not started: " + path + " belongs to another user");
+      const std::string text =
+          zovaz::Translate(zovaz::LangTable(zovaz::VendorSiteName()), zovaz::kCzechLang,
+                           "Složka s daty aplikace nebo její zámek patří jinému uživateli, a proto "
+                           "je nelze použít.");
+      messages_.Error(text + "\n" + path);
+      return false;
+    }
+    instance_ = std::make_unique<zovaz::SingleInstance>(dataDir);
     // A start during the first one's start-up waits for its first window.
     handedOver_ = instance_->HandOverToRunning(zovaz::kSecondStartWaitMs, startupId_);
     if (handedOver_) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/app_config.h"
+#include "core/windows1250.h"
 #include "crypto/password_digest.h"
 #include "dialog_host.h"
 #include "dialog_layout.h"
@@ -161,7 +162,8 @@ bool TForm2::Show(bool show) {
 
 void TForm2::FormShow() {
   // The password box keeps what was typed: it never holds the stored digest.
-  Edit1->ChangeValue(Wx(host_.UserName));
+  // Stored in Windows-1250, as every text the client keeps.
+  Edit1->ChangeValue(Wx(zovaz::FromWindows1250(host_.UserName)));
   CheckBox1->SetValue(zovaz::FlagIsOn(host_.AutoLogin));
 }
 
@@ -179,8 +181,17 @@ void TForm2::Save() {
   // Checked before anything changes, so a refused entry leaves no trace.
   // "." and ".." would be dot segments of the login address, which the web
   // engine removes, so the shop would never see the user segment.
-  const std::string user = Utf8(Edit1->GetValue());
-  if (user == "." || user == "..") {
+  const std::string typedUser = Utf8(Edit1->GetValue());
+  std::optional<std::string> user = zovaz::ToWindows1250(typedUser);
+  // A stored name with a byte the box cannot show stays as it was stored
+  // while the box still shows it unchanged.
+  if (!user && typedUser == zovaz::FromWindows1250(host_.UserName)) user = host_.UserName;
+  if (!user) {
+    host_.Messages().Inform(
+        host_.locString("Uživatelské jméno obsahuje znaky, které nelze použít."));
+    return;
+  }
+  if (*user == "." || *user == "..") {
     host_.Messages().Inform(host_.locString("Uživatelské jméno nemůže být \".\" ani \"..\"."));
     return;
   }
@@ -193,7 +204,7 @@ void TForm2::Save() {
       return;
     }
   }
-  host_.UserName = user;
+  host_.UserName = *user;
   if (digest) host_.PasswordHash = *digest;
   host_.AutoLogin = CheckBox1->GetValue() ? "1" : "0";
   host_.Connect();

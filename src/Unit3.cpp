@@ -144,7 +144,9 @@ void TForm3::CreateComponents() {
   Label8 = plain("");
   Label11 = plain("Z-ovaz \u00a9 Marlevo s.r.o.");
 
-  Button1 = new wxButton(this, wxID_OK, "OK");
+  // Not the stock id: GTK would show its own translation ("Budiž") for it.
+  Button1 = new wxButton(this, wxID_ANY, "OK");
+  SetAffirmativeId(Button1->GetId());
   Button1->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Button1Click(); });
 }
 

@@ -1,8 +1,11 @@
 #include "core/data_folder.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -52,62 +55,118 @@ void CreatePrivateFolders(const std::string& folder) {
 
 namespace {
 
-void NarrowMode(const std::string& path, bool folder, mode_t wanted) {
-  struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0) return;
-  if (folder ? !S_ISDIR(status.st_mode) : !S_ISREG(status.st_mode)) return;
-  if (status.st_uid != ::geteuid() || (status.st_mode & 077) == 0) return;
-  ::chmod(path.c_str(), wanted);
-}
+// Deep enough for any tree the client makes; a deeper one is not its own.
+constexpr int kMaxDepth = 32;
 
-void RemoveWriteLeftovers(const std::string& folder, bool recursive) {
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::path& path = it->path();
-    if (it->is_symlink(ec)) continue;
-    if (recursive && it->is_directory(ec)) {
-      RemoveWriteLeftovers(path.string(), true);
-    } else if (it->is_regular_file(ec) && IsAtomicWriteLeftover(path.filename().string())) {
-      fs::remove(path, ec);
+bool OwnedByUser(const struct stat& status) { return status.st_uid == ::geteuid(); }
+
+// Walks a folder through descriptors, never through a link: a link put in
+// place of a folder (or a file) is left alone and nothing behind it is
+// touched. Everything of the user's that others may reach is narrowed to the
+// user alone; where `removeLeftovers`, the temporary files of interrupted
+// writes are removed, in `recursive` folders below too.
+void TidyFolder(int folder, bool removeLeftovers, bool recursive, int depth) {
+  DIR* listing = ::fdopendir(folder);
+  if (listing == nullptr) {
+    ::close(folder);
+    return;
+  }
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat status {};
+    if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!OwnedByUser(status) || !(S_ISDIR(status.st_mode) || S_ISREG(status.st_mode))) continue;
+    if (S_ISREG(status.st_mode) && removeLeftovers && IsAtomicWriteLeftover(name)) {
+      ::unlinkat(folder, name.c_str(), 0);
+      continue;
+    }
+    if ((status.st_mode & 077) != 0)
+      ::fchmodat(folder, name.c_str(), status.st_mode & 07700, AT_SYMLINK_NOFOLLOW);
+    if (S_ISDIR(status.st_mode) && depth < kMaxDepth) {
+      const int child =
+          ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (child >= 0) TidyFolder(child, removeLeftovers && recursive, recursive, depth + 1);
     }
   }
+  ::closedir(listing);
 }
 
 }  // namespace
 
-void TidyDataFolder(const std::string& dataDir) {
-  NarrowMode(dataDir, true, 0700);
-  NarrowMode(ConfigPath(dataDir), false, 0600);
-  // Not the web engine's folder: its files are named by the engine.
-  RemoveWriteLeftovers(dataDir, false);
-  RemoveWriteLeftovers(AppFolderPath(dataDir), true);
+bool BelongsToOthers(const std::string& path) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) return errno != ENOENT;
+  if (!OwnedByUser(status)) return true;
+  if (!S_ISLNK(status.st_mode)) return false;
+  // The user's own link counts only when what it leads to is the user's too.
+  return ::stat(path.c_str(), &status) == 0 && !OwnedByUser(status);
 }
 
-bool CopyDirectory(const std::string& source, const std::string& target) {
+void TidyDataFolder(const std::string& dataDir) {
+  const int folder = ::open(dataDir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) return;
+  struct stat status {};
+  if (::fstat(folder, &status) != 0 || !OwnedByUser(status)) {
+    ::close(folder);
+    return;
+  }
+  if ((status.st_mode & 077) != 0) ::fchmod(folder, status.st_mode & 07700);
+  // Leftovers in the folder itself and anywhere in __app; the web engine's
+  // folder only has its modes narrowed, its files are named by the engine.
+  const int app = ::openat(folder, "__app", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  TidyFolder(folder, true, false, 0);
+  if (app >= 0) TidyFolder(app, true, true, 1);
+}
+
+namespace {
+
+// Copies `source` into the real folder `target`, creating it private when
+// missing. Links are never followed on either side: a link in the shipped
+// content is not copied, and a link in the data folder is neither written
+// through nor replaced; both count as a failure.
+bool CopyTree(const fs::path& source, const fs::path& target, int depth) {
+  if (::mkdir(target.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat status {};
+  if (::lstat(target.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
   std::error_code ec;
-  if (!fs::is_directory(source, ec)) return false;
-  fs::create_directory(target, ec);
-  bool ok = !ec;
-  // File by file rather than fs::copy, so that an interrupted update never
-  // leaves a half-written page or style sheet in the data folder.
-  fs::recursive_directory_iterator it(source, fs::directory_options::follow_directory_symlink, ec);
+  fs::directory_iterator it(source, ec);
   if (ec) return false;
-  for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+  bool ok = true;
+  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
     if (ec) return false;
-    const fs::path relative = it->path().lexically_relative(source);
-    const std::string destination = (fs::path(target) / relative).string();
-    if (it->is_directory(ec)) {
-      fs::create_directory(destination, ec);
-      if (ec) ok = false;
-    } else if (it->is_regular_file(ec)) {
+    const fs::file_status kind = it->symlink_status(ec);
+    const fs::path destination = target / it->path().filename();
+    if (fs::is_directory(kind)) {
+      ok = depth < kMaxDepth && CopyTree(it->path(), destination, depth + 1) && ok;
+    } else if (fs::is_regular_file(kind)) {
+      const bool replaceable = ::lstat(destination.c_str(), &status) != 0
+                                   ? errno == ENOENT
+                                   : S_ISREG(status.st_mode) && OwnedByUser(status);
+      if (!replaceable) {
+        ok = false;
+        continue;
+      }
+      // File by file, so that an interrupted update never leaves a
+      // half-written page or style sheet in the data folder.
       try {
-        WriteFileAtomically(destination, ReadFileBytes(it->path().string()));
+        WriteFileAtomically(destination.string(), ReadFileBytes(it->path().string()), 0600);
       } catch (const IoError&) {
         ok = false;
       }
+    } else {
+      ok = false;
     }
   }
   return ok && !ec;
+}
+
+}  // namespace
+
+bool CopyDirectory(const std::string& source, const std::string& target) {
+  struct stat status {};
+  if (::lstat(source.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
+  return CopyTree(source, target, 0);
 }
 
 namespace {

@@ -31,15 +31,21 @@ bool SetupNeeded(const std::string& dataDir);
 // whoever uses the folder meets them.
 void CreatePrivateFolders(const std::string& folder);
 
-// Start-up care of an existing data folder: the folder and app.cfg, when
-// they belong to the user and others may read them (an older install, a
-// restore), are narrowed to 0700 and 0600; the password digest is a
-// credential. Then the temporary files of writes that were interrupted are
-// removed from the folder and its __app tree. Failures are silent.
+// True when `path` exists but belongs to another user, or is a link to
+// something that does (also when it cannot be looked at): a data folder or
+// lock someone else prepared, which the client must not use.
+bool BelongsToOthers(const std::string& path);
+
+// Start-up care of an existing data folder: everything in it that belongs
+// to the user and that others may reach (an older install, a restore) is
+// narrowed to the user alone; the password digest is a credential. Then the
+// temporary files of writes that were interrupted are removed from the
+// folder and its __app tree. Links are never followed; failures are silent.
 void TidyDataFolder(const std::string& dataDir);
 
 // Copies a folder tree into `target`, merging with what is there and
-// overwriting files of the same name. True when everything was copied.
+// overwriting files of the same name; what it creates is private to the
+// user. Links are followed on neither side. True when everything was copied.
 bool CopyDirectory(const std::string& source, const std::string& target);
 
 // Copies the shipped content into the data folder and writes the marker

@@ -31,6 +31,8 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "Cannot estabilish connection, check your Internet settings."},
       {"Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace.",
        "Application will now be actualised and prepared for first launch."},
+      {"Uživatelské jméno obsahuje znaky, které nelze použít.",
+       "User name contains characters that cannot be used."},
       {"Heslo obsahuje znaky, které nelze použít.",
        "Password contains characters that cannot be used."},
       {"Zpět", "Back"},
@@ -62,6 +64,8 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "Application could not be prepared. Check the free disk space and the data folder's "
        "permissions."},
       {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
+      {"Složka s daty aplikace nebo její zámek patří jinému uživateli, a proto je nelze použít.",
+       "The application's data folder or its lock belongs to another user and cannot be used."},
   };
 }
 

@@ -66,7 +66,12 @@ std::string ReadFileBytes(const std::string& path) {
 
 namespace {
 
-constexpr char kTemporarySuffix[] = ".XXXXXX";
+// Only this write makes names of this shape: a dot (hidden), the target's
+// own name, the marker and mkostemp's six characters. The tidy at start-up
+// removes exactly that shape, so no file of the customer's is ever taken
+// for a leftover.
+constexpr char kTemporaryMarker[] = ".zovaz-tmp-";
+constexpr size_t kRandomLength = 6;
 
 bool WriteAll(int fd, const std::string& bytes) {
   size_t done = 0;
@@ -95,7 +100,10 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, mode
   const bool exists = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
   const mode_t finalMode = exists && !forceMode ? (existing.st_mode & 07777) : mode;
 
-  std::string tmp = path + kTemporarySuffix;
+  const size_t slash = path.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string tmp = path.substr(0, nameStart) + "." + path.substr(nameStart) + kTemporaryMarker +
+                    std::string(kRandomLength, 'X');
   const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) {
     // The folder is what failed, not the temporary name: report the target.
@@ -124,9 +132,12 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, mode
 }
 
 bool IsAtomicWriteLeftover(const std::string& fileName) {
-  const size_t random = sizeof kTemporarySuffix - 2;
-  if (fileName.size() < random + 2 || fileName[fileName.size() - random - 1] != '.') return false;
-  for (size_t i = fileName.size() - random; i < fileName.size(); ++i) {
+  const size_t marker = sizeof kTemporaryMarker - 1;
+  // The dot, a name of at least one character, the marker, the random part.
+  if (fileName.size() < 2 + marker + kRandomLength || fileName[0] != '.') return false;
+  const size_t random = fileName.size() - kRandomLength;
+  if (fileName.compare(random - marker, marker, kTemporaryMarker) != 0) return false;
+  for (size_t i = random; i < fileName.size(); ++i) {
     const char c = fileName[i];
     const bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     if (!alnum) return false;

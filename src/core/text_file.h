@@ -38,9 +38,9 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileAtomically(const std::string& path, const std::string& bytes, mode_t mode = 0644,
                          bool forceMode = false);
 
-// True for a file name that WriteFileAtomically's temporary files have: a
-// name, a dot and six letters or digits. A crash or power cut between the
-// creation and the rename leaves such a file behind.
+// True for a file name that WriteFileAtomically's temporary files have:
+// ".<name>.zovaz-tmp-" and six letters or digits. A crash or power cut
+// between the creation and the rename leaves such a file behind.
 bool IsAtomicWriteLeftover(const std::string& fileName);
 
 }  // namespace zovaz

@@ -9,11 +9,6 @@ namespace zovaz {
 // MD5 (RFC 1321) of the bytes, as 32 lower-case hexadecimal digits.
 std::string PasswordDigest(const std::string& bytes);
 
-// The UTF-8 text in Windows-1250, the encoding the shop's digests were made
-// from; nothing when a character has no Windows-1250 form or the text is
-// not valid UTF-8.
-std::optional<std::string> ToWindows1250(const std::string& utf8);
-
 // The digest of a password as typed (UTF-8), taken over its Windows-1250
 // bytes; nothing when the password cannot be written in Windows-1250, since
 // a substitute character would let different passwords share one digest.

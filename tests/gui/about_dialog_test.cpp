@@ -6,6 +6,7 @@
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 
@@ -223,4 +224,14 @@ TEST_F(AboutDialogTest, AboutMenuShowsItModallyOverTheWindowAndOkClosesIt) {
   EXPECT_LE(std::abs(dialogCentre.y - windowCentre.y), 20);
   // The figures are those of the dialog's creation.
   EXPECT_EQ(Text(about->Label6), totalAtCreation);
+}
+
+TEST_F(AboutDialogTest, OkReadsOkOnACzechDesktop) {
+  zovaz::testing::ScopedCzechToolkit czech;
+  CreateAbout();
+  ShowAndWait();
+  const std::vector<std::string> shown = zovaz::testing::ShownTexts();
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "OK"), shown.end());
+  EXPECT_EQ(std::find(shown.begin(), shown.end(), "Budiž"), shown.end());
+  about->Hide();
 }

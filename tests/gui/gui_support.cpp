@@ -1,11 +1,14 @@
 #include "gui_support.h"
 
 #include <glib.h>
+#include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 #include <wx/app.h>
+#include <wx/translation.h>
 #include <wx/webview.h>
 
 #include <chrono>
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +18,7 @@
 #include "core/data_folder.h"
 #include "core/text_file.h"
 #include "platform/live_wait.h"
+#include "platform/ui_language.h"
 
 namespace fs = std::filesystem;
 
@@ -46,6 +50,71 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
 void PumpFor(int ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   PumpUntil([&] { return std::chrono::steady_clock::now() > deadline; }, ms + 1000);
+}
+
+ScopedCzechToolkit::ScopedCzechToolkit() {
+  UseCzechMessages();
+  LoadToolkitTranslations();
+}
+
+ScopedCzechToolkit::~ScopedCzechToolkit() {
+  wxTranslations::Set(nullptr);
+  std::setlocale(LC_MESSAGES, "C");
+}
+
+namespace {
+
+// Every widget below `widget`, the toolkit's internal children included.
+void ForEachWidget(GtkWidget* widget, const std::function<void(GtkWidget*)>& visit) {
+  visit(widget);
+  if (!GTK_IS_CONTAINER(widget)) return;
+  gtk_container_forall(
+      GTK_CONTAINER(widget),
+      [](GtkWidget* child, gpointer data) {
+        ForEachWidget(child, *static_cast<const std::function<void(GtkWidget*)>*>(data));
+      },
+      const_cast<std::function<void(GtkWidget*)>*>(&visit));
+}
+
+void ForEachShownWidget(const std::function<void(GtkWidget*)>& visit) {
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* window = windows; window != nullptr; window = window->next) {
+    GtkWidget* widget = GTK_WIDGET(window->data);
+    if (!gtk_widget_get_mapped(widget)) continue;
+    ForEachWidget(widget, [&](GtkWidget* child) {
+      if (gtk_widget_get_mapped(child)) visit(child);
+    });
+  }
+  g_list_free(windows);
+}
+
+// What a button shows: its label widget's text, whatever it is made of.
+std::string ButtonCaption(GtkWidget* button) {
+  std::string caption;
+  ForEachWidget(button, [&](GtkWidget* child) {
+    if (GTK_IS_LABEL(child)) caption += gtk_label_get_text(GTK_LABEL(child));
+  });
+  return caption;
+}
+
+}  // namespace
+
+std::vector<std::string> ShownTexts() {
+  std::vector<std::string> texts;
+  ForEachShownWidget([&](GtkWidget* widget) {
+    if (GTK_IS_LABEL(widget)) texts.push_back(gtk_label_get_text(GTK_LABEL(widget)));
+  });
+  return texts;
+}
+
+bool ClickShownButton(const std::string& caption) {
+  GtkWidget* found = nullptr;
+  ForEachShownWidget([&](GtkWidget* widget) {
+    if (found == nullptr && GTK_IS_BUTTON(widget) && ButtonCaption(widget) == caption)
+      found = widget;
+  });
+  if (found != nullptr) gtk_button_clicked(GTK_BUTTON(found));
+  return found != nullptr;
 }
 
 // A real box shown while input is held could never be answered.

@@ -6,6 +6,7 @@
 #include <wx/menu.h>
 #include <wx/webview.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,26 @@ namespace zovaz::testing {
 // Runs the event loop until `done` holds or the time is up; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 20000);
 void PumpFor(int ms);
+
+// The toolkit's own texts (stock buttons) in Czech for the rest of the
+// scope, the catalogues loaded as the program loads them.
+class ScopedCzechToolkit {
+ public:
+  ScopedCzechToolkit();
+  ~ScopedCzechToolkit();
+
+ private:
+  ScopedEnv all_{"LC_ALL", std::getenv("LC_ALL")};
+  ScopedEnv messages_{"LC_MESSAGES", std::getenv("LC_MESSAGES")};
+  ScopedEnv language_{"LANGUAGE", std::getenv("LANGUAGE")};
+};
+
+// The texts of every label GTK shows in the toplevel windows on screen, as
+// the user reads them; the toolkit's own windows (native dialogs) included.
+std::vector<std::string> ShownTexts();
+// Clicks the GTK button, in a window on screen, that shows `caption`; false
+// when there is none.
+bool ClickShownButton(const std::string& caption);
 
 struct RecordedMessage {
   bool error;

@@ -30,6 +30,7 @@ using shop::kDemoDigest;
 constexpr const char* kOtherDigest = "0123456789abcdef0123456789abcdef";
 constexpr const char* kNoConnection = "Nelze navázat spojení, zkontrolujte připojení k Internetu.";
 constexpr const char* kUnusablePassword = "Heslo obsahuje znaky, které nelze použít.";
+constexpr const char* kUnusableUserName = "Uživatelské jméno obsahuje znaky, které nelze použít.";
 constexpr const char* kDotUserName = "Uživatelské jméno nemůže být \".\" ani \"..\".";
 
 wxString Wx(const std::string& utf8) { return wxString::FromUTF8(utf8); }
@@ -393,6 +394,32 @@ TEST_F(SettingsDialogTest, AFailingLoginKeepsTheDialogOpenAndWritesNothing) {
   EXPECT_EQ(Config(), config);
 }
 
+TEST_F(SettingsDialogTest, TheUserNameIsKeptAndSentInWindows1250) {
+  Open("Nov\xE1k", kOtherDigest, "0");
+  const auto loggedInAs = [&](const std::string& segment, int before) {
+    EXPECT_TRUE(WaitForNavigation(before));
+    for (const std::string& request : shop.Requests())
+      if (request.find("/cze/moveup/" + segment + "/movedown/") != std::string::npos) return true;
+    return false;
+  };
+  int before = navigations();
+  EXPECT_TRUE(RunModal([&] {
+    EXPECT_EQ(Utf8(dialog->Edit1->GetValue()), "Novák");
+    Click(dialog->Button1);
+  }));
+  EXPECT_EQ(Config(), ConfigOf("Nov\xE1k", kOtherDigest, "0"));
+  EXPECT_TRUE(loggedInAs("Nov%E1k", before));
+
+  before = navigations();
+  EXPECT_TRUE(RunModal([&] {
+    dialog->Edit1->ChangeValue(Wx("Dvořák"));
+    Click(dialog->Button1);
+  }));
+  EXPECT_EQ(Config(), ConfigOf("Dvo\xF8\xE1k", kOtherDigest, "0"));
+  EXPECT_TRUE(loggedInAs("Dvo%F8%E1k", before));
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
 TEST_F(SettingsDialogTest, ConnectWithoutCredentialsOpensTheDialog) {
   Open(shop::kDemoUser, "", "0");
   const int before = navigations();
@@ -417,6 +444,7 @@ TEST_F(SettingsDialogTest, UnusableEntriesAreRefusedAndNothingIsSaved) {
     const char* password;
     const char* message;
   } cases[] = {{shop::kDemoUser, "heslo日", kUnusablePassword},
+               {"Jan日", shop::kDemoPassword, kUnusableUserName},
                {".", shop::kDemoPassword, kDotUserName},
                {"..", shop::kDemoPassword, kDotUserName}};
   Open("jana", kOtherDigest, "0");

@@ -14,6 +14,7 @@
 #include <wx/frame.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -197,6 +198,47 @@ TEST(SingleInstanceProcess, StartDuringASlowStartUpRaisesTheFirstWindowOnceShown
   ClientProcess second(appData.path(), site.Url());
   EXPECT_EQ(second.WaitForExit(10000), 0) << second.Log();
   EXPECT_TRUE(first.Running()) << first.Log();
+}
+
+TEST(SingleInstanceProcess, AFolderOrLockOfAnotherUserIsRefusedBeforeAnythingIsWritten) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving a folder to another user needs root";
+  constexpr uid_t kOther = 65534;
+  const std::string site = RefusingSiteUrl();
+  for (const bool lockIsTheirs : {false, true}) {
+    SCOPED_TRACE(lockIsTheirs ? "their lock" : "their folder");
+    // A shared, world-writable XDG_DATA_HOME where someone else was first.
+    TempDir appData;
+    fs::permissions(appData.path(), fs::perms(01777));
+    const std::string dataDir = DataDirOf(appData.path());
+    const std::string lock = InstanceLockPath(dataDir);
+    if (lockIsTheirs) {
+      PrepareDataFolder(appData.path(), site);
+      WriteFile(lock, "");
+      ASSERT_EQ(chown(lock.c_str(), kOther, kOther), 0);
+    } else {
+      fs::create_directories(dataDir);
+      WriteFile(ConfigPath(dataDir), "http://theirs.test\r\n");
+      fs::permissions(dataDir, fs::perms(0777));
+      ASSERT_EQ(chown(dataDir.c_str(), kOther, kOther), 0);
+    }
+    const std::vector<std::string> before = ListFolder(dataDir);
+
+    ClientProcess client(appData.path(), site);
+    // The refusal is an error box; once it is dismissed the client ends.
+    EXPECT_TRUE(PumpUntil(
+        [] {
+          return std::system("xdotool search --onlyvisible --name '^Marlevo' >/dev/null") == 0;
+        },
+        30000))
+        << client.Log();
+    EXPECT_EQ(std::system("xdotool search --onlyvisible --name '^Marlevo' windowfocus --sync "
+                          "key --clearmodifiers Return"),
+              0);
+    EXPECT_GT(client.WaitForExit(10000), 0) << client.Log();
+    EXPECT_EQ(ListFolder(dataDir), before);
+    EXPECT_EQ(ModeOf(dataDir), lockIsTheirs ? 0700u : 0777u);
+    EXPECT_EQ(Exists(lock), lockIsTheirs);
+  }
 }
 
 }  // namespace

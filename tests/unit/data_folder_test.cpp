@@ -1,11 +1,15 @@
 #include "core/data_folder.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "common/test_files.h"
 #include "common/test_servers.h"
+#include "core/text_file.h"
 
 using namespace zovaz;
 using namespace zovaz::testing;
@@ -171,31 +175,39 @@ TEST(CopyDirectory, MergesIntoTheTargetAndReportsAMissingSource) {
   EXPECT_EQ(ReadFile(target / "fresh/a/b/deep.txt"), "deep");
 }
 
-TEST(TidyDataFolder, NarrowsWideModesAndRemovesInterruptedWrites) {
+TEST(TidyDataFolder, RemovesOnlyItsOwnLeftoversAndNarrowsEverything) {
   TempDir base;
   const std::string dir = base / "Marlevo";
   fs::create_directories(AppFolderPath(dir) + "/assets");
   fs::create_directories(dir + "/web");
   WriteFile(ConfigPath(dir), "cfg");
   WriteFile(LocalPagePath(dir), "page");
-  // Leftovers of interrupted writes, and names that only look alike.
-  for (const char* name : {"app.cfg.Ab12Zx", "__app/lilindex.html.q9W2e1",
-                           "__app/assets/x.css.000000", "web/cookies.sqlite.AAAAAA", "notes.txt",
-                           "__app/x.abc", "__app/y.abcdefg", "__app/z.ab-12"})
+  // Leftovers of interrupted writes, and the customer's files that only look
+  // like them (a name, a dot and six letters, or the marker misplaced).
+  for (const char* name :
+       {".app.cfg.zovaz-tmp-Ab12Zx", "__app/.lilindex.html.zovaz-tmp-q9W2e1",
+        "__app/assets/.x.css.zovaz-tmp-000000", "web/.cookies.sqlite.zovaz-tmp-AAAAAA",
+        "notes.backup", "site.config", "__app/places.sqlite", "__app/.zovaz-tmp-abcdef",
+        "__app/.x.zovaz-tmp-abc", "__app/.x.zovaz-tmp-abcdefg", "__app/x.zovaz-tmp-abcdef"})
     WriteFile(dir + "/" + std::string(name), "x");
   fs::permissions(dir, fs::perms(0755));
+  fs::permissions(AppFolderPath(dir), fs::perms(0777));
   fs::permissions(ConfigPath(dir), fs::perms(0644));
-  fs::permissions(LocalPagePath(dir), fs::perms(0644));
+  fs::permissions(LocalPagePath(dir), fs::perms(0666));
+  fs::permissions(dir + "/web", fs::perms(0750));
 
   TidyDataFolder(dir);
   EXPECT_EQ(ModeOf(dir), 0700u);
+  EXPECT_EQ(ModeOf(AppFolderPath(dir)), 0700u);
   EXPECT_EQ(ModeOf(ConfigPath(dir)), 0600u);
-  EXPECT_EQ(ModeOf(LocalPagePath(dir)), 0644u);  // not a secret
-  EXPECT_EQ(ListFolder(dir), (Names{"__app", "app.cfg", "notes.txt", "web"}));
+  EXPECT_EQ(ModeOf(LocalPagePath(dir)), 0600u);
+  EXPECT_EQ(ModeOf(dir + "/web"), 0700u);
+  EXPECT_EQ(ListFolder(dir), (Names{"__app", "app.cfg", "notes.backup", "site.config", "web"}));
   EXPECT_EQ(ListFolder(AppFolderPath(dir)),
-            (Names{"assets", "lilindex.html", "x.abc", "y.abcdefg", "z.ab-12"}));
+            (Names{".x.zovaz-tmp-abc", ".x.zovaz-tmp-abcdefg", ".zovaz-tmp-abcdef", "assets",
+                   "lilindex.html", "places.sqlite", "x.zovaz-tmp-abcdef"}));
   EXPECT_TRUE(ListFolder(AppFolderPath(dir) + "/assets").empty());
-  EXPECT_EQ(ListFolder(dir + "/web"), Names{"cookies.sqlite.AAAAAA"});
+  EXPECT_EQ(ListFolder(dir + "/web"), Names{".cookies.sqlite.zovaz-tmp-AAAAAA"});
 
   // Private modes stay as they are; a missing folder is no failure.
   fs::permissions(dir, fs::perms(0500));
@@ -203,4 +215,111 @@ TEST(TidyDataFolder, NarrowsWideModesAndRemovesInterruptedWrites) {
   EXPECT_EQ(ModeOf(dir), 0500u);
   fs::permissions(dir, fs::perms(0700));
   TidyDataFolder(base / "absent");
+}
+
+TEST(TidyDataFolder, NeverFollowsALink) {
+  // Somewhere else on the disk, with names of the tidy's shape and wide modes.
+  TempDir base, elsewhere;
+  fs::create_directories(elsewhere / "sub");
+  for (const char* name :
+       {".page.zovaz-tmp-Ab12Zx", "sub/.page.zovaz-tmp-Ab12Zx", "file", "notes.backup"})
+    WriteFile(elsewhere / name, "theirs");
+  fs::permissions(elsewhere.path(), fs::perms(0755));
+  fs::permissions(elsewhere / "file", fs::perms(0666));
+  const auto untouched = [&] {
+    EXPECT_EQ(ListFolder(elsewhere.path()),
+              (Names{".page.zovaz-tmp-Ab12Zx", "file", "notes.backup", "sub"}));
+    EXPECT_EQ(ListFolder(elsewhere / "sub"), Names{".page.zovaz-tmp-Ab12Zx"});
+    EXPECT_EQ(ModeOf(elsewhere.path()), 0755u);
+    EXPECT_EQ(ModeOf(elsewhere / "file"), 0666u);
+  };
+
+  const std::string dir = base / "Marlevo";
+  fs::create_directories(dir);
+  fs::create_directory_symlink(elsewhere.path(), AppFolderPath(dir));
+  fs::create_symlink(elsewhere / "file", dir + "/.linked.zovaz-tmp-Ab12Zx");
+  TidyDataFolder(dir);
+  untouched();
+  EXPECT_TRUE(Exists(dir + "/.linked.zovaz-tmp-Ab12Zx"));
+
+  // A linked folder deeper in __app, and a linked data folder itself.
+  fs::remove(AppFolderPath(dir));
+  fs::create_directories(AppFolderPath(dir));
+  fs::create_directory_symlink(elsewhere.path(), AppFolderPath(dir) + "/assets");
+  TidyDataFolder(dir);
+  untouched();
+  fs::create_directory_symlink(elsewhere.path(), base / "Linked");
+  TidyDataFolder(base / "Linked");
+  untouched();
+
+  // The setup's copy neither writes through a linked __app nor replaces a
+  // linked file in it.
+  TempDir exe;
+  fs::create_directories(exe / "__app/assets");
+  WriteFile(exe / "__app/assets/file", "shipped");
+  WriteFile(exe / "__app/lilindex.html", "shipped");
+  fs::remove_all(AppFolderPath(dir));
+  fs::create_directory_symlink(elsewhere.path(), AppFolderPath(dir));
+  EXPECT_FALSE(CopyDirectory(exe / "__app", AppFolderPath(dir)));
+  untouched();
+  fs::remove(AppFolderPath(dir));
+  fs::create_directories(AppFolderPath(dir) + "/assets");
+  fs::create_symlink(elsewhere / "file", AppFolderPath(dir) + "/assets/file");
+  EXPECT_FALSE(CopyDirectory(exe / "__app", AppFolderPath(dir)));
+  untouched();
+  EXPECT_EQ(ReadFile(elsewhere / "file"), "theirs");
+  EXPECT_EQ(ReadFile(LocalPagePath(dir)), "shipped");  // the rest is still copied
+}
+
+TEST(DataFolderOwner, AFolderOrLinkOfAnotherUserIsRefused) {
+  TempDir base;
+  EXPECT_FALSE(BelongsToOthers(base / "absent"));
+  fs::create_directories(base / "mine");
+  EXPECT_FALSE(BelongsToOthers(base / "mine"));
+  fs::create_directory_symlink(base / "mine", base / "link-to-mine");
+  EXPECT_FALSE(BelongsToOthers(base / "link-to-mine"));
+  if (geteuid() != 0) GTEST_SKIP() << "giving a folder to another user needs root";
+  // As another user would leave them in a shared XDG_DATA_HOME.
+  constexpr uid_t kOther = 65534;
+  fs::create_directories(base / "theirs");
+  WriteFile(base / "theirs.lock", "");
+  ASSERT_EQ(chown((base / "theirs").c_str(), kOther, kOther), 0);
+  ASSERT_EQ(chown((base / "theirs.lock").c_str(), kOther, kOther), 0);
+  EXPECT_TRUE(BelongsToOthers(base / "theirs"));
+  EXPECT_TRUE(BelongsToOthers(base / "theirs.lock"));
+  fs::create_directory_symlink(base / "theirs", base / "link-to-theirs");
+  EXPECT_TRUE(BelongsToOthers(base / "link-to-theirs"));
+  ASSERT_EQ(lchown((base / "link-to-mine").c_str(), kOther, kOther), 0);
+  EXPECT_TRUE(BelongsToOthers(base / "link-to-mine"));
+
+  // Nor does the tidy touch what is not the user's.
+  fs::permissions(base / "theirs", fs::perms(0777));
+  WriteFile(base / "theirs/.app.cfg.zovaz-tmp-Ab12Zx", "x");
+  TidyDataFolder(base / "theirs");
+  EXPECT_EQ(ModeOf(base / "theirs"), 0777u);
+  EXPECT_EQ(ListFolder(base / "theirs"), Names{".app.cfg.zovaz-tmp-Ab12Zx"});
+}
+
+TEST(TidyDataFolder, RemovesWhatAWriteKilledHalfwayLeftBehind) {
+  TempDir base;
+  const std::string dir = base / "Marlevo";
+  fs::create_directories(dir);
+  WriteFile(ConfigPath(dir), "old");
+  const pid_t writer = fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    for (;;) WriteFileAtomically(ConfigPath(dir), std::string(64 << 20, 'x'));
+  }
+  std::vector<std::string> names;
+  for (int i = 0; i < 20000 && names.size() < 2; ++i) {
+    names = ListFolder(dir);
+    usleep(500);
+  }
+  kill(writer, SIGKILL);
+  waitpid(writer, nullptr, 0);
+  names = ListFolder(dir);
+  ASSERT_EQ(names.size(), 2u) << "no write caught in flight";
+  EXPECT_TRUE(IsAtomicWriteLeftover(names[0])) << names[0];
+  TidyDataFolder(dir);
+  EXPECT_EQ(ListFolder(dir), Names{"app.cfg"});
 }

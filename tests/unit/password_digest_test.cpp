@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/windows1250.h"
+
 namespace zovaz {
 namespace {
 
@@ -60,6 +62,9 @@ TEST(TypedPassword, RefusesCharactersOutsideWindows1250) {
   EXPECT_EQ(DigestOfTypedPassword("heslo\u03a9"), std::nullopt);  // Greek Omega
   EXPECT_EQ(DigestOfTypedPassword("\u65e5"), std::nullopt);       // CJK
   EXPECT_EQ(ToWindows1250("a\U0001F600b"), std::nullopt);         // outside the BMP
+  // Tag characters, which iconv drops while it reports success.
+  EXPECT_EQ(DigestOfTypedPassword("heslo\U000E0000"), std::nullopt);
+  EXPECT_EQ(ToWindows1250("\U000E0041\U000E007F"), std::nullopt);
 }
 
 TEST(TypedPassword, RefusesBrokenUtf8) {
