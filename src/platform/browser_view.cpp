@@ -100,6 +100,7 @@ void BrowserView::Navigate(const std::string& address, long deadlineMs) {
   navigated_ = true;
   showsErrorPage_ = false;
   answered_ = false;
+  webLoadDecided_ = false;
   const bool local = !address.empty() && address.front() == '/';
   const std::string url = local ? FileUrl(address) : address;
   if (local) {
@@ -178,6 +179,7 @@ void BrowserView::HandleNavigating(wxWebViewEvent& event) {
   }
   if (address.rfind("http://", 0) == 0 || address.rfind("https://", 0) == 0) {
     lastWebAddress_ = address;
+    webLoadDecided_ = true;
   } else if (address.rfind("file:", 0) == 0 && localPages_.count(address) == 0) {
     // Only the pages the client opens itself may be local: a server that
     // redirects to a local file gets the error page, not the file.
@@ -188,7 +190,19 @@ void BrowserView::HandleNavigating(wxWebViewEvent& event) {
 
 void BrowserView::HandleCommitted(wxWebViewEvent& event) {
   event.Skip();
-  answered_ = true;
+  if (std::string(event.GetURL().utf8_str()) != "about:blank") {
+    answered_ = true;
+    webLoadDecided_ = false;
+    return;
+  }
+  // The engine's own empty page is no answer: its first one may commit only
+  // after our first navigation has begun, and the error page is one too.
+  // Once the engine has let a web address through, though, an empty page in
+  // its place is the engine refusing it (a port it will not use).
+  if (webLoadDecided_ && !showsErrorPage_) {
+    webLoadDecided_ = false;
+    view_->CallAfter([this] { ShowErrorPageFor(lastWebAddress_); });
+  }
 }
 
 void BrowserView::HandleDeadline(wxTimerEvent&) {
@@ -207,6 +221,7 @@ void BrowserView::ShowErrorPageFor(const std::string& address) {
   }
   failedAddress_ = address;
   showsErrorPage_ = true;
+  webLoadDecided_ = false;
   const std::string html = errorPage_(address);
   webkit_web_view_load_html(webView, html.c_str(), nullptr);
 }

@@ -117,6 +117,8 @@ class BrowserView {
   std::function<void()> home_;
   bool showsErrorPage_ = false;
   bool answered_ = false;  // the server has answered the last navigation
+  // The engine has let the last web address through and not yet shown it.
+  bool webLoadDecided_ = false;
   std::string failedAddress_;
   std::string lastWebAddress_;        // the last http(s) address asked for
   std::set<std::string> localPages_;  // file:// addresses navigated to on purpose

@@ -3,10 +3,13 @@
 #include <httplib.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
+#include "common/test_servers.h"
 #include "core/text_file.h"
 #include "crypto/password_digest.h"
 #include "gui_support.h"
@@ -171,6 +174,81 @@ TEST_F(ErrorPageTest, UntrustedCertificateNeverShowsThePage) {
   EXPECT_EQ(text.find("tajna"), std::string::npos);
   secure.stop();
   serving.join();
+}
+
+}  // namespace
+
+namespace {
+
+using zovaz::testing::RawServer;
+using zovaz::testing::UnansweringListener;
+
+// A client whose shop lies at `serverUrl` (the vendor site, and so the
+// probe, stays the stand-in shop), with the demo account.
+class FailingLoginTest : public ErrorPageTest {
+ protected:
+  void StartWithServer(const std::string& serverUrl, const std::string& autoLogin) {
+    const std::string digest = zovaz::PasswordDigest(zovaz::shop::kDemoPassword);
+    PrepareDataFolder(zovaz::shop::kDemoUser, digest, autoLogin);
+    zovaz::testing::WriteFile(
+        DataDir() + "/app.cfg",
+        zovaz::JoinTextLines({serverUrl, zovaz::shop::kDemoUser, digest, autoLogin}));
+    StartClient();
+    form->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+      ++menusOpened_;
+      event.Skip();
+    });
+  }
+  // The error page within the deadline and its slack, the caption back,
+  // and the window answering keys: F10 opens the menu.
+  void ExpectUsableErrorPage(const std::string& origin) {
+    const auto start = std::chrono::steady_clock::now();
+    ExpectErrorPageFor(AwaitErrorPage(), origin);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    const int before = menusOpened_;
+    Input("key F10");
+    EXPECT_TRUE(PumpUntil([&] { return menusOpened_ > before; }, 3000)) << "F10 opened no menu";
+    Input("key Escape key Escape");
+  }
+
+ private:
+  int menusOpened_ = 0;
+};
+
+TEST_F(FailingLoginTest, AutomaticLoginThatNeverAnswersEndsInTheErrorPage) {
+  // The start page fails at once, so the login is the engine's first load
+  // of the run; the login itself is never answered.
+  RawServer server([](int socket) {
+    const std::string head = zovaz::testing::ReadRequestHead(socket);
+    if (head.find("/moveup/") == std::string::npos) {
+      zovaz::testing::SendAll(socket, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+      return;
+    }
+    const timeval limit{8, 0};
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    zovaz::testing::ReadUntilClosed(socket);
+  });
+  StartWithServer(server.Url(""), "1");
+  ExpectUsableErrorPage(server.Url(""));
+}
+
+TEST_F(FailingLoginTest, ConnectToAPortTheEngineRefusesEndsInTheErrorPage) {
+  StartWithServer("http://127.0.0.1:9", "0");
+  ASSERT_TRUE(WaitForNavigation(0));
+  Click(form->Pipojit1);
+  ExpectUsableErrorPage("http://127.0.0.1:9");
+}
+
+TEST_F(FailingLoginTest, LoginRedirectedToALocalFileEndsInTheErrorPage) {
+  RawServer redirect([](int socket) {
+    zovaz::testing::ReadRequestHead(socket);
+    zovaz::testing::SendAll(socket,
+                            "HTTP/1.1 302 Found\r\nLocation: file:///etc/hostname\r\n"
+                            "Content-Length: 0\r\nConnection: close\r\n\r\n");
+  });
+  StartWithServer(redirect.Url(""), "1");
+  ExpectUsableErrorPage(redirect.Url(""));
+  EXPECT_EQ(ShownAddress().rfind("file:", 0), std::string::npos) << ShownAddress();
 }
 
 }  // namespace
