@@ -3,6 +3,8 @@
 #include <wx/msgdlg.h>
 #include <wx/window.h>
 
+#include "platform/wx_text.h"
+
 namespace zovaz {
 
 namespace {
@@ -17,8 +19,8 @@ wxWindow* BoxParent(wxWindow* fallbackParent) {
 }  // namespace
 
 void ModalMessageBoxes::Inform(const std::string& text) {
-  wxMessageDialog box(BoxParent(parent_), wxString::FromUTF8(text),
-                      wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_NONE | wxCENTRE);
+  wxMessageDialog box(BoxParent(parent_), Wx(text), Wx(kApplicationTitle),
+                      wxOK | wxICON_NONE | wxCENTRE);
   // The toolkit's Czech for its OK button is not the client's.
   box.SetOKLabel("OK");
   box.ShowModal();
@@ -27,8 +29,8 @@ void ModalMessageBoxes::Inform(const std::string& text) {
 void ModalMessageBoxes::Error(const std::string& text) {
   // GTK 3's native message dialog draws no icon, and an error must not look
   // like a notice: wxWidgets' own dialog draws the error icon itself.
-  wxGenericMessageDialog box(BoxParent(parent_), wxString::FromUTF8(text),
-                             wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_ERROR | wxCENTRE);
+  wxGenericMessageDialog box(BoxParent(parent_), Wx(text), Wx(kApplicationTitle),
+                             wxOK | wxICON_ERROR | wxCENTRE);
   box.SetOKLabel("OK");
   box.ShowModal();
 }
