@@ -26,8 +26,8 @@
 #include "platform/live_wait.h"
 #include "platform/shell.h"
 #include "platform/web_data.h"
+#include "platform/wx_text.h"
 #include "progress_window.h"
-#include "wx_text.h"
 
 using namespace zovaz;
 

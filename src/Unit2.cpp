@@ -19,7 +19,7 @@
 #include "dialog_layout.h"
 #include "exception_report.h"
 #include "platform/password_box.h"
-#include "wx_text.h"
+#include "platform/wx_text.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "dialog_host.h"
 #include "dialog_layout.h"
 #include "platform/memory_status.h"
-#include "wx_text.h"
+#include "platform/wx_text.h"
 
 using namespace zovaz;
 

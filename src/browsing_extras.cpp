@@ -15,7 +15,7 @@
 #include "platform/view_keys.h"
 #include "platform/web_downloads.h"
 #include "platform/wheel_zoom.h"
-#include "wx_text.h"
+#include "platform/wx_text.h"
 
 namespace zovaz {
 

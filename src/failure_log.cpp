@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "wx_text.h"
+#include "platform/wx_text.h"
 
 namespace zovaz {
 

@@ -9,7 +9,7 @@
 #include "platform/app_icon.h"
 #include "platform/live_wait.h"
 #include "platform/message_box.h"
-#include "wx_text.h"
+#include "platform/wx_text.h"
 
 StartupProgress::StartupProgress(const std::string& text, const std::string& cancelLabel,
                                  wxIconBundle icons, std::chrono::milliseconds delay)

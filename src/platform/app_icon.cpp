@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include "platform/wx_text.h"
+
 namespace zovaz {
 
 namespace {
@@ -35,7 +37,7 @@ wxIconBundle LoadAppIcons(const std::string& exeDir) {
     // A damaged file must not raise wx's deferred error box at start-up.
     wxLogNull quiet;
     wxImage image;
-    if (!image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG) || !image.IsOk()) continue;
+    if (!image.LoadFile(Wx(path), wxBITMAP_TYPE_PNG) || !image.IsOk()) continue;
     wxIcon icon;
     icon.CopyFromBitmap(wxBitmap(image));
     if (icon.IsOk()) icons.AddIcon(icon);

@@ -6,6 +6,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "platform/wx_text.h"
+
 namespace zovaz {
 
 namespace {
@@ -13,8 +15,6 @@ namespace {
 constexpr guint32 kOptions = WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE | WEBKIT_FIND_OPTIONS_WRAP_AROUND;
 // Enough to count every match on a shop page; the engine stops counting there.
 constexpr guint kMaxMatches = 1000;
-
-wxString Text(const std::string& utf8) { return wxString::FromUTF8(utf8); }
 
 }  // namespace
 
@@ -24,13 +24,13 @@ FindBar::FindBar(wxWindow* parent, wxWindow* page, void* nativeView,
       controller_(webkit_web_view_get_find_controller(WEBKIT_WEB_VIEW(nativeView))),
       page_(page),
       translate_(translate) {
-  auto* label = new wxStaticText(this, wxID_ANY, Text(translate_("Najít:")));
+  auto* label = new wxStaticText(this, wxID_ANY, Wx(translate_("Najít:")));
   field_ = new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, wxSize(220, -1),
                           wxTE_PROCESS_ENTER);
-  auto* previous = new wxButton(this, wxID_ANY, Text(translate_("Předchozí")));
-  auto* next = new wxButton(this, wxID_ANY, Text(translate_("Další")));
+  auto* previous = new wxButton(this, wxID_ANY, Wx(translate_("Předchozí")));
+  auto* next = new wxButton(this, wxID_ANY, Wx(translate_("Další")));
   status_ = new wxStaticText(this, wxID_ANY, wxString());
-  auto* close = new wxButton(this, wxID_ANY, Text(translate_("Zavřít")));
+  auto* close = new wxButton(this, wxID_ANY, Wx(translate_("Zavřít")));
 
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(label, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 6);
@@ -97,7 +97,7 @@ void FindBar::Previous() {
   webkit_find_controller_search_previous(WEBKIT_FIND_CONTROLLER(controller_));
 }
 
-std::string FindBar::Status() const { return std::string(status_->GetLabel().utf8_str()); }
+std::string FindBar::Status() const { return Utf8(status_->GetLabel()); }
 
 void FindBar::HandleKey(wxKeyEvent& event) {
   const int key = event.GetKeyCode();
@@ -116,12 +116,12 @@ void FindBar::HandleKey(wxKeyEvent& event) {
 
 void FindBar::HandleFound(void*, unsigned matches, void* self) {
   auto* bar = static_cast<FindBar*>(self);
-  bar->status_->SetLabel(Text(bar->translate_("Počet shod:") + " " + std::to_string(matches)));
+  bar->status_->SetLabel(Wx(bar->translate_("Počet shod:") + " " + std::to_string(matches)));
 }
 
 void FindBar::HandleFailed(void*, void* self) {
   auto* bar = static_cast<FindBar*>(self);
-  bar->status_->SetLabel(Text(bar->translate_("Nenalezeno")));
+  bar->status_->SetLabel(Wx(bar->translate_("Nenalezeno")));
 }
 
 }  // namespace zovaz

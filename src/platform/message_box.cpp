@@ -11,6 +11,7 @@
 #include <wx/window.h>
 
 #include "platform/live_wait.h"
+#include "platform/wx_text.h"
 
 namespace zovaz {
 
@@ -28,8 +29,8 @@ wxWindow* BoxParent(wxWindow* fallbackParent) {
 void ModalMessageBoxes::Inform(const std::string& text) {
   // A box behind held input could never be answered.
   HoldPause pause;
-  wxMessageDialog box(BoxParent(parent_), wxString::FromUTF8(text),
-                      wxString::FromUTF8(kApplicationTitle), wxOK | wxICON_NONE | wxCENTRE);
+  wxMessageDialog box(BoxParent(parent_), Wx(text),
+                      Wx(kApplicationTitle), wxOK | wxICON_NONE | wxCENTRE);
   // The toolkit's Czech for its OK button is not the client's.
   box.SetOKLabel("OK");
   box.ShowModal();
@@ -40,12 +41,12 @@ void ModalMessageBoxes::Error(const std::string& text) {
   // GTK 3's native message dialog draws no icon, and an error must not look
   // like a notice; wxWidgets' own box gives its OK the stock id, which GTK
   // turns into its translated stock button. So the box is drawn here.
-  wxDialog box(BoxParent(parent_), wxID_ANY, wxString::FromUTF8(kApplicationTitle));
+  wxDialog box(BoxParent(parent_), wxID_ANY, Wx(kApplicationTitle));
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(
       new wxStaticBitmap(&box, wxID_ANY, wxArtProvider::GetBitmap(wxART_ERROR, wxART_MESSAGE_BOX)),
       0, wxALL, 10);
-  row->Add(new wxStaticText(&box, wxID_ANY, wxString::FromUTF8(text)), 1,
+  row->Add(new wxStaticText(&box, wxID_ANY, Wx(text)), 1,
            wxALIGN_CENTRE_VERTICAL | wxTOP | wxBOTTOM | wxRIGHT, 10);
   // A plain id: with wxID_OK and the caption "OK" GTK would show "Budiž".
   auto* ok = new wxButton(&box, wxID_ANY, "OK");

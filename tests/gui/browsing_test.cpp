@@ -180,6 +180,44 @@ TEST_F(BrowsingTest, KeysReloadWalkTheHistoryAndFind) {
       << form->Extras().Find()->Status();
   Input("key --clearmodifiers Escape");
   EXPECT_FALSE(form->Extras().Find()->IsShown());
+
+  // With Caps Lock on the letters arrive in upper case and still work.
+  Input("key Caps_Lock");
+  const size_t asked = RequestsFor("/movedown/");
+  const int shown = navigations();
+  Input("key ctrl+r");
+  const bool reloaded = WaitForNavigation(shown);
+  Input("key Caps_Lock");
+  ASSERT_TRUE(reloaded);
+  EXPECT_EQ(RequestsFor("/movedown/"), asked + 1);
+}
+
+TEST_F(BrowsingTest, FindIgnoresCaseAndEnterWalksForwardShiftEnterBack) {
+  StartLoggedIn();
+  EvalInPage(
+      "document.body.innerHTML='<p id=\"a\">kocka</p><p id=\"b\">Kocka</p>"
+      "<p id=\"c\">KOCKA</p>';'ok'");
+  Input("key --clearmodifiers ctrl+f");
+  ASSERT_NE(form->Extras().Find(), nullptr);
+  Input("type --delay 20 kOcKa");
+  ASSERT_TRUE(PumpUntil([&] { return form->Extras().Find()->Status() == "Počet shod: 3"; }, 5000))
+      << form->Extras().Find()->Status();
+  const auto selected = [&] {
+    return EvalInPage(
+        "(function(){var s=getSelection();return s.rangeCount?"
+        "s.getRangeAt(0).startContainer.parentNode.id:'';})()");
+  };
+  const std::string order = "abc";
+  std::string at;
+  ASSERT_TRUE(PumpUntil([&] { return !(at = selected()).empty(); }, 5000));
+  const auto step = [&](int by) { return std::string(1, order[(order.find(at[0]) + 3 + by) % 3]); };
+  for (const auto& [keys, by] : {std::pair{"Return", 1}, {"Return", 1}, {"shift+Return", -1}}) {
+    SCOPED_TRACE(keys);
+    const std::string expected = step(by);
+    Input(std::string("key --clearmodifiers ") + keys);
+    EXPECT_TRUE(PumpUntil([&] { return selected() == expected; }, 5000)) << selected();
+    at = expected;
+  }
 }
 
 TEST_F(BrowsingTest, ZoomLevelSurvivesARestartAndLeavesTheConfigAlone) {

@@ -15,13 +15,14 @@
 #include <filesystem>
 #include <thread>
 
+#include "common/test_servers.h"
 #include "core/data_folder.h"
 #include "core/shop_address.h"
 #include "core/time_limits.h"
 #include "crypto/password_digest.h"
 #include "gui_support.h"
+#include "platform/wx_text.h"
 #include "progress_window.h"
-#include "wx_text.h"
 
 namespace fs = std::filesystem;
 using zovaz::testing::ClientTest;
@@ -30,32 +31,18 @@ using zovaz::testing::PumpUntil;
 
 namespace {
 
-// A vendor site whose probe answers after `delayMs`; the rest at once.
-class SlowSite {
- public:
-  explicit SlowSite(int delayMs) {
-    server_.Get(".*", [delayMs](const httplib::Request& req, httplib::Response& res) {
-      if (req.path == zovaz::ProbeAddress("")) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        res.set_content("GIF89a", "image/gif");
-      } else {
-        res.status = 404;
-      }
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-  }
-  ~SlowSite() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
-
- private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
-};
+// Makes `site` a vendor site whose probe answers after `delayMs`; the rest
+// is missing.
+void AnswerProbeAfter(zovaz::testing::LocalHttpServer& site, int delayMs) {
+  site.server().Get(".*", [delayMs](const httplib::Request& req, httplib::Response& res) {
+    if (req.path == zovaz::ProbeAddress("")) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+      res.set_content("GIF89a", "image/gif");
+    } else {
+      res.status = 404;
+    }
+  });
+}
 
 class LiveWaitTest : public ClientTest {
  protected:
@@ -74,8 +61,9 @@ class LiveWaitTest : public ClientTest {
 
 TEST_F(LiveWaitTest, WindowsStayLiveDuringADownloadWhileInputWaitsForTheStep) {
   PrepareDataFolder(zovaz::shop::kDemoUser, "0123456789abcdef0123456789abcdef", "0");
-  SlowSite site(3000);
-  StartWithSite(site.Url());
+  zovaz::testing::LocalHttpServer site;
+  AnswerProbeAfter(site, 3000);
+  StartWithSite(site.Url(""));
 
   // A control of the program's, clicked half a second into the wait.
   auto* other = new wxFrame(nullptr, wxID_ANY, "other", wxPoint(750, 100), wxSize(200, 100));
@@ -132,7 +120,8 @@ TEST_F(LiveWaitTest, WindowsStayLiveDuringADownloadWhileInputWaitsForTheStep) {
 
 TEST_F(LiveWaitTest, SlowStartShowsAProgressWindowWhoseCancelEndsTheStartUpQuietly) {
   PrepareDataFolder(zovaz::shop::kDemoUser, "0123456789abcdef0123456789abcdef", "1");
-  SlowSite site(8000);
+  zovaz::testing::LocalHttpServer site;
+  AnswerProbeAfter(site, 8000);
   wxTopLevelWindow* progress = nullptr;
   std::string text;
   wxTimer timer;
@@ -159,7 +148,7 @@ TEST_F(LiveWaitTest, SlowStartShowsAProgressWindowWhoseCancelEndsTheStartUpQuiet
   });
   timer.Start(200);
   const auto start = std::chrono::steady_clock::now();
-  StartWithSite(site.Url());
+  StartWithSite(site.Url(""));
   timer.Stop();
   ASSERT_NE(progress, nullptr);
   EXPECT_EQ(text, "Připojuji se k obchodu…|Zrušit");

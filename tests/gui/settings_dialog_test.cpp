@@ -21,7 +21,7 @@
 #include "Unit2.h"
 #include "core/text_file.h"
 #include "gui_support.h"
-#include "wx_text.h"
+#include "platform/wx_text.h"
 
 namespace zovaz::testing {
 namespace {

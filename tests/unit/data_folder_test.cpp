@@ -33,18 +33,6 @@ TEST(DataFolderPaths, LocalAppDataFollowsTheBaseDirectoryConvention) {
   EXPECT_EQ(LocalAppDataFrom(nullptr, "/home/u", "/home/acct"), "/home/u/.local/share");
 }
 
-TEST(DataFolderPaths, FolderAndFileNames) {
-  EXPECT_EQ(DataDirOf("/home/u/.local/share"), "/home/u/.local/share/Marlevo");
-  EXPECT_EQ(DataDirOf(""), "/Marlevo");
-  EXPECT_EQ(VersionMarkerPath("/d/Marlevo"), "/d/Marlevo/version.nfo");
-  EXPECT_EQ(ConfigPath("/d/Marlevo"), "/d/Marlevo/app.cfg");
-  EXPECT_EQ(AppFolderPath("/d/Marlevo"), "/d/Marlevo/__app");
-  EXPECT_EQ(LocalPagePath("/d/Marlevo"), "/d/Marlevo/__app/lilindex.html");
-  EXPECT_EQ(RawStartPagePath("/d/M"), "/d/M/__app/b.tmp");
-  EXPECT_EQ(ProbeTargetPath("/d/M"), "/d/M/__app/a.tmp");
-  EXPECT_EQ(StyleSheetPath("/d/M"), "/d/M/__app/assets/styles/mainCompact.css");
-}
-
 TEST(DataFolderPaths, ExeDirEndsBeforeTheLastSeparatorOnly) {
   EXPECT_EQ(ExeDirOf("/opt/marlevo/bin/zovaz"), "/opt/marlevo/bin");
   EXPECT_EQ(ExeDirOf("/zovaz"), "");
@@ -103,6 +91,22 @@ TEST_F(SetupTest, FirstRunCreatesPrivateFoldersAndCopiesEverything) {
   EXPECT_EQ(ModeOf(dataDir + "/app.cfg"), 0600u);
   EXPECT_EQ(ReadFile(dataDir + "/version.nfo"), "1.0.0.2\r\n");
   EXPECT_FALSE(SetupNeeded(dataDir));
+}
+
+TEST_F(SetupTest, TheClientReadsTheFilesSetupLaidOutAndWritesInsideTheDataFolder) {
+  RunSetup(exe.path(), dataDir);
+  EXPECT_EQ(ReadFile(ConfigPath(dataDir)), "http://shipped.test\r\n\r\n\r\n0\r\n");
+  EXPECT_EQ(ReadFile(LocalPagePath(dataDir)), "<html>shipped</html>\r\n");
+  EXPECT_EQ(InstalledVersion(dataDir), "1.0.0.2");
+  // What the client fetches or remembers later lies where the start-up
+  // tidy and the narrowing of modes reach it, and where setup's own files
+  // are not.
+  for (const std::string& path : {RawStartPagePath(dataDir), ProbeTargetPath(dataDir),
+                                  StyleSheetPath(dataDir), ZoomStatePath(dataDir)}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(path.rfind(dataDir + "/", 0), 0u);
+    EXPECT_FALSE(fs::exists(path));
+  }
 }
 
 TEST_F(SetupTest, UpdateMergesContentAndKeepsTheUsersLogin) {

@@ -300,11 +300,13 @@ TEST_F(DownloadTest, GoesThroughTheProxyTheEnvironmentNames) {
   EXPECT_EQ(requestLine, "GET http://shop.invalid/cze/page HTTP/1.1");
 }
 
-TEST(DownloadOptions, DefaultTimeOutsBoundAHungServer) {
-  const DownloadOptions defaults;
-  EXPECT_EQ(defaults.connectTimeoutMs, 10000);
-  EXPECT_EQ(defaults.stallTimeoutMs, 15000);
-  EXPECT_EQ(defaults.overallTimeoutMs, 30000);
-  EXPECT_EQ(defaults.cancel, nullptr);
-  EXPECT_FALSE(defaults.requireSuccessStatus);
+TEST_F(DownloadTest, WithTheDefaultsAHungServerIsCutWithinHalfAMinute) {
+  // Accepts, reads the request, never answers: the customer waits no
+  // longer than the download deadline, and nothing is written.
+  RawServer hung(WaitForClientToLeave);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(DownloadFile(hung.Url("/page"), target));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_LE(waited, std::chrono::seconds(31));
+  EXPECT_FALSE(std::filesystem::exists(target));
 }

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
+
+#include "common/test_files.h"
+#include "core/text_file.h"
 
 using namespace zovaz;
+using zovaz::testing::TempDir;
+using zovaz::testing::WriteFile;
 
 namespace {
 
@@ -19,20 +25,29 @@ IoError Thrown(int err) {
 
 }  // namespace
 
-TEST(IoError, ListedCodesHaveTheirFixedTexts) {
-  EXPECT_EQ(IoErrorText(2), "File not found");
-  EXPECT_EQ(IoErrorText(3), "Invalid filename");
-  EXPECT_EQ(IoErrorText(4), "Too many open files");
-  EXPECT_EQ(IoErrorText(5), "File access denied");
-  EXPECT_EQ(IoErrorText(100), "Read beyond end of file");
-  EXPECT_EQ(IoErrorText(101), "Disk full");
-  EXPECT_EQ(IoErrorText(106), "Invalid numeric input");
-  EXPECT_EQ(IoErrorText(1), "I/O error 1");
+TEST(IoError, AFailingFileOperationReportsTheListedText) {
+  // What the customer reads when a real file operation fails.
+  TempDir dir;
+  WriteFile(dir / "file", "x");
+  struct Case {
+    std::function<void()> operation;
+    int code;
+    const char* text;
+  };
+  for (const Case& c : {
+           Case{[&] { ReadFileBytes(dir / "missing"); }, 2, "File not found"},
+           Case{[&] { WriteFileAtomically(dir / "file/below", "x"); }, 3, "Invalid filename"},
+           Case{[&] { ReadFileBytes(dir.path()); }, 5, "File access denied"},
+       }) {
+    try {
+      c.operation();
+      ADD_FAILURE() << c.text << ": no IoError";
+    } catch (const IoError& e) {
+      EXPECT_EQ(e.code(), c.code);
+      EXPECT_STREQ(e.what(), c.text);
+    }
+  }
   EXPECT_EQ(IoErrorText(103), "I/O error 103");
-
-  const IoError error(101);
-  EXPECT_EQ(error.code(), 101);
-  EXPECT_STREQ(error.what(), "Disk full");
 }
 
 TEST(IoError, ErrnoValuesMapToTheListedCodes) {

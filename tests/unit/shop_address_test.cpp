@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/test_files.h"
+#include "platform/download.h"
+#include "shop_server.h"
+
 using namespace zovaz;
 
 namespace {
@@ -35,9 +39,20 @@ TEST(ShopAddress, NameIsOneEncodedPathSegment) {
   EXPECT_EQ(PercentEncodePathSegment(""), "");
 }
 
-TEST(ShopAddress, AssetsComeFromTheVendorSite) {
-  EXPECT_EQ(StyleSheetAddress("http://v.test"), "http://v.test/assets/styles/mainCompact.css");
-  EXPECT_EQ(ProbeAddress("http://v.test"), "http://v.test/assets/images/lightbox_blank.gif");
+TEST(ShopAddress, TheProbeAndTheStyleSheetAreFetchedFromTheVendorSite) {
+  zovaz::shop::ShopServer site;
+  ASSERT_GT(site.Start(), 0);
+  zovaz::testing::TempDir dir;
+  DownloadOptions options;
+  options.requireSuccessStatus = true;
+  ASSERT_TRUE(DownloadFile(ProbeAddress(site.BaseUrl()), dir / "probe", options));
+  EXPECT_EQ(zovaz::testing::ReadFile(dir / "probe").rfind("GIF89a", 0), 0u);
+  ASSERT_TRUE(DownloadFile(StyleSheetAddress(site.BaseUrl()), dir / "style", options));
+  EXPECT_EQ(zovaz::testing::ReadFile(dir / "style"),
+            zovaz::testing::ReadFile(std::string(ZOVAZ_DATA_DIR) +
+                                     "/__app/assets/styles/mainCompact.css"));
+  // Only the vendor site is asked, and only for these two.
+  EXPECT_EQ(site.Requests().size(), 2u);
 }
 
 TEST(ShopAddress, EveryAddressThatLogsInIsKnownAsSecret) {

@@ -244,8 +244,10 @@ TEST(SingleInstanceRaise, ChannelLiesOnlyWhereNoOtherUserCanCreateIt) {
   const std::string dataDir = DataDirOf(home / "share");
   const char* saved = std::getenv("XDG_RUNTIME_DIR");
   const std::string previous = saved != nullptr ? saved : "";
-  for (const mode_t mode : {0700, 0777}) {
+  // Group or others allowed to write, sticky or not, and it is passed over.
+  for (const mode_t mode : {0700, 0755, 0770, 0777, 01777}) {
     SCOPED_TRACE(mode);
+    const bool trusted = (mode & 022) == 0;
     fs::permissions(runtime.path(), fs::perms(mode));
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     {
@@ -253,8 +255,8 @@ TEST(SingleInstanceRaise, ChannelLiesOnlyWhereNoOtherUserCanCreateIt) {
       ASSERT_TRUE(first.ListenForRaise([](const std::string&) { return true; }));
       const auto sockets = ListFolder(runtime.path());
       // A folder others may write to is passed over for the one beside the lock.
-      EXPECT_EQ(sockets.size(), mode == 0700 ? 1u : 0u);
-      EXPECT_EQ(Exists(dataDir + ".channel"), mode != 0700);
+      EXPECT_EQ(sockets.size(), trusted ? 1u : 0u);
+      EXPECT_EQ(Exists(dataDir + ".channel"), !trusted);
       SingleInstance second(dataDir);
       EXPECT_TRUE(WhileLoopRuns([&] { return second.AskRunningToRaise(); }));
     }
@@ -265,4 +267,34 @@ TEST(SingleInstanceRaise, ChannelLiesOnlyWhereNoOtherUserCanCreateIt) {
     setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
   else
     unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(SingleInstanceRaise, AChannelPathTooLongForASocketIsNotCutShort) {
+  // Beside the lock only (no runtime folder): a path of 107 bytes is the
+  // longest a socket address holds with its end mark; one byte more cut
+  // off would name another file.
+  TempDir base;
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string previous = saved != nullptr ? saved : "";
+  unsetenv("XDG_RUNTIME_DIR");
+  for (const size_t length : {107u, 108u}) {
+    SCOPED_TRACE(length);
+    const std::string folder = base / std::to_string(length);
+    const size_t fill = length - folder.size() - std::string("/.channel").size();
+    const std::string dataDir = folder + "/" + std::string(fill, 'd');
+    ASSERT_EQ((dataDir + ".channel").size(), length);
+    SingleInstance first(dataDir);
+    ASSERT_FALSE(first.AlreadyRunning());
+    const bool listening = first.ListenForRaise([](const std::string&) { return true; });
+    EXPECT_EQ(listening, length == 107u);
+    SingleInstance second(dataDir);
+    EXPECT_TRUE(second.AlreadyRunning());
+    EXPECT_EQ(WhileLoopRuns([&] { return second.AskRunningToRaise(300); }), listening);
+    // Nothing under a shortened name.
+    for (const std::string& name : ListFolder(folder))
+      EXPECT_TRUE(name == fs::path(dataDir).filename().string() + ".lock" ||
+                  name == fs::path(dataDir).filename().string() + ".channel")
+          << name;
+  }
+  if (saved != nullptr) setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
 }

@@ -1,13 +1,9 @@
 #include "plain_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <gio/gio.h>
 
-#include <atomic>
-#include <cerrno>
+#include <condition_variable>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -17,28 +13,6 @@ namespace zovaz::shop {
 
 namespace {
 
-constexpr int kPollMs = 50;
-
-// Waits for `fd` to become readable; false once the server is stopping.
-bool WaitReadable(int fd, const std::atomic<bool>& stopping) {
-  while (!stopping) {
-    pollfd entry{fd, POLLIN, 0};
-    const int ready = poll(&entry, 1, kPollMs);
-    if (ready > 0) return true;
-    if (ready < 0 && errno != EINTR) return false;
-  }
-  return false;
-}
-
-void SendAll(int fd, const std::string& data) {
-  size_t sent = 0;
-  while (sent < data.size()) {
-    const ssize_t n = send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return;
-    sent += static_cast<size_t>(n);
-  }
-}
-
 std::string Attachment(const std::string& name, const std::string& body, size_t announced) {
   return "HTTP/1.0 200 OK\r\nContent-Type: application/pdf\r\nContent-Length: " +
          std::to_string(announced) + "\r\nContent-Disposition: attachment; filename=\"" + name +
@@ -47,21 +21,53 @@ std::string Attachment(const std::string& name, const std::string& body, size_t 
 
 }  // namespace
 
+// GLib's threaded socket service accepts on a main loop of the server's own
+// (the tests' threads run no GLib loop of their own) and serves each
+// connection on a thread of its pool. One cancellable ends every read and
+// write at Stop.
 struct PlainServer::State {
   mutable std::mutex mutex;
-  std::atomic<bool> stopping{false};
-  int listener = -1;
-  int port = -1;
-  std::thread acceptor;
-  std::vector<std::thread> connections;
+  std::condition_variable idle;
   std::vector<std::string> requests;
+  int port = -1;
+  int serving = 0;  // connections whose handler has not returned
+  GMainContext* context = nullptr;
+  GMainLoop* loop = nullptr;
+  GSocketService* service = nullptr;
+  GCancellable* stopping = nullptr;
+  std::thread thread;
 
-  void Serve(int fd) {
+  // Counted as it is accepted, on the loop's thread, so that once the loop
+  // has ended no connection can still be on its way to a worker.
+  static gboolean Incoming(GSocketService*, GSocketConnection*, GObject*, gpointer self) {
+    auto* state = static_cast<State*>(self);
+    std::lock_guard<std::mutex> lock(state->mutex);
+    ++state->serving;
+    return FALSE;  // the service goes on to hand it to a worker
+  }
+
+  static gboolean Run(GThreadedSocketService*, GSocketConnection* connection, GObject*,
+                      gpointer self) {
+    auto* state = static_cast<State*>(self);
+    state->Serve(connection);
+    g_io_stream_close(G_IO_STREAM(connection), nullptr, nullptr);
+    std::lock_guard<std::mutex> lock(state->mutex);
+    --state->serving;
+    state->idle.notify_all();
+    return TRUE;
+  }
+
+  void Send(GSocketConnection* connection, const std::string& data) {
+    g_output_stream_write_all(g_io_stream_get_output_stream(G_IO_STREAM(connection)), data.data(),
+                              data.size(), nullptr, stopping, nullptr);
+  }
+
+  void Serve(GSocketConnection* connection) {
+    GInputStream* in = g_io_stream_get_input_stream(G_IO_STREAM(connection));
     std::string request;
     char buffer[4096];
     while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-      if (!WaitReadable(fd, stopping)) return;
-      const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+      const gssize n = g_input_stream_read(in, buffer, sizeof buffer, stopping, nullptr);
       if (n <= 0) return;
       request.append(buffer, static_cast<size_t>(n));
     }
@@ -75,35 +81,21 @@ struct PlainServer::State {
     if (path == "/invoice/cut-off.pdf") {
       // Short of its announced length, which HTTP/1.0 clients may take as
       // the end of the body.
-      SendAll(fd, Attachment("cut-off.pdf", pdf.substr(0, pdf.size() / 2), pdf.size()));
+      Send(connection, Attachment("cut-off.pdf", pdf.substr(0, pdf.size() / 2), pdf.size()));
     } else if (path == "/invoice/whole.pdf") {
-      SendAll(fd, Attachment("whole.pdf", pdf, pdf.size()));
+      Send(connection, Attachment("whole.pdf", pdf, pdf.size()));
     } else if (path == "/to-file") {
-      SendAll(fd, "HTTP/1.0 302 Found\r\nLocation: file:///etc/hostname\r\n\r\n");
+      Send(connection, "HTTP/1.0 302 Found\r\nLocation: file:///etc/hostname\r\n\r\n");
     } else if (path == "/hanging-image") {
-      SendAll(fd,
-              "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
-              "<p id=\"text\">Obrázek se načítá</p><img src=\"/silent/obrazek.png\">");
+      Send(connection,
+           "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+           "<p id=\"text\">Obrázek se načítá</p><img src=\"/silent/obrazek.png\">");
     } else if (path.rfind("/silent/", 0) == 0) {
       // Holds the connection open, answering nothing, until the server stops.
-      while (WaitReadable(fd, stopping)) {
-        if (recv(fd, buffer, sizeof buffer, 0) <= 0) break;
+      while (g_input_stream_read(in, buffer, sizeof buffer, stopping, nullptr) > 0) {
       }
     } else {
-      SendAll(fd, "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
-    }
-  }
-
-  void Accept() {
-    while (WaitReadable(listener, stopping)) {
-      const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd < 0) continue;
-      std::lock_guard<std::mutex> lock(mutex);
-      connections.emplace_back([this, fd] {
-        Serve(fd);
-        shutdown(fd, SHUT_RDWR);
-        close(fd);
-      });
+      Send(connection, "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
     }
   }
 };
@@ -113,37 +105,74 @@ PlainServer::PlainServer() : state_(std::make_unique<State>()) {}
 PlainServer::~PlainServer() { Stop(); }
 
 int PlainServer::Start(int port) {
-  if (state_->listener >= 0) return state_->port;
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  int yes = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  socklen_t length = sizeof address;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    close(fd);
+  State& state = *state_;
+  if (state.service != nullptr) return state.port;
+  GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+  GSocketAddress* address = g_inet_socket_address_new(loopback, static_cast<guint16>(port));
+  g_object_unref(loopback);
+  // Silent connections hold their thread until Stop, so the pool may grow.
+  GSocketService* service = g_threaded_socket_service_new(-1);
+  GSocketAddress* bound = nullptr;
+  const bool listening =
+      g_socket_listener_add_address(G_SOCKET_LISTENER(service), address, G_SOCKET_TYPE_STREAM,
+                                    G_SOCKET_PROTOCOL_TCP, nullptr, &bound, nullptr);
+  g_object_unref(address);
+  if (!listening) {
+    g_object_unref(service);
     return -1;
   }
-  state_->stopping = false;
-  state_->listener = fd;
-  state_->port = ntohs(address.sin_port);
-  state_->acceptor = std::thread([state = state_.get()] { state->Accept(); });
-  return state_->port;
+  state.port = g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound));
+  g_object_unref(bound);
+  state.service = service;
+  state.stopping = g_cancellable_new();
+  g_signal_connect(service, "incoming", G_CALLBACK(&State::Incoming), &state);
+  g_signal_connect(service, "run", G_CALLBACK(&State::Run), &state);
+  state.context = g_main_context_new();
+  state.loop = g_main_loop_new(state.context, FALSE);
+  std::promise<void> accepting;
+  auto started = accepting.get_future();
+  state.thread = std::thread([&state, &accepting] {
+    // The service accepts on the context that is the thread's default when
+    // it starts.
+    g_main_context_push_thread_default(state.context);
+    g_socket_service_start(state.service);
+    accepting.set_value();
+    g_main_loop_run(state.loop);
+    g_main_context_pop_thread_default(state.context);
+  });
+  started.wait();
+  return state.port;
 }
 
 void PlainServer::Stop() {
-  if (state_->listener < 0) return;
-  state_->stopping = true;
-  state_->acceptor.join();
-  // The acceptor has ended, so the list no longer grows.
-  for (std::thread& connection : state_->connections) connection.join();
-  state_->connections.clear();
-  close(state_->listener);
-  state_->listener = -1;
+  State& state = *state_;
+  if (state.service == nullptr) return;
+  // Stopped and closed from the loop that accepts, so no accept is left
+  // half-done; then every connection's read or write is cut.
+  g_main_context_invoke(
+      state.context,
+      [](gpointer self) -> gboolean {
+        auto* s = static_cast<State*>(self);
+        g_socket_service_stop(s->service);
+        g_socket_listener_close(G_SOCKET_LISTENER(s->service));
+        g_main_loop_quit(s->loop);
+        return G_SOURCE_REMOVE;
+      },
+      &state);
+  state.thread.join();
+  g_cancellable_cancel(state.stopping);
+  {
+    std::unique_lock<std::mutex> lock(state.mutex);
+    state.idle.wait(lock, [&] { return state.serving == 0; });
+  }
+  g_object_unref(state.service);
+  g_object_unref(state.stopping);
+  g_main_loop_unref(state.loop);
+  g_main_context_unref(state.context);
+  state.service = nullptr;
+  state.stopping = nullptr;
+  state.loop = nullptr;
+  state.context = nullptr;
 }
 
 std::string PlainServer::BaseUrl() const {

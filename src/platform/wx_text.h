@@ -1,4 +1,5 @@
-// Text crosses into the widgets as UTF-8: the one conversion the windows use.
+// Text crosses into the widgets as UTF-8: the one conversion the platform
+// wrappers and the windows use.
 #pragma once
 
 #include <wx/string.h>
