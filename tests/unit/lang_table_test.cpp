@@ -64,6 +64,11 @@ const std::vector<LangRow> kExpected = {
      "Application could not be prepared. Check the free disk space and the data folder's "
      "permissions."},
     {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
+    // Links, spelling and downloads as the desktop has them.
+    {"Webový prohlížeč se nepodařilo spustit. Nastavte v systému výchozí prohlížeč a odkaz "
+     "otevřete znovu:",
+     "The web browser could not be started. Set a default browser on the desktop and open the "
+     "link again:"},
 };
 
 }  // namespace
