@@ -31,6 +31,7 @@
 #include "platform/app_icon.h"
 #include "platform/live_wait.h"
 #include "platform/shell.h"
+#include "platform/spell_check.h"
 #include "platform/web_data.h"
 #include "progress_window.h"
 #include "wx_text.h"
@@ -70,6 +71,11 @@ TForm1::TForm1(TForm1Environment environment)
   menu.OnPrint([this] { Guarded([this] { isk1Click(); }); });
   menu.ProtectAddresses(
       [this](const std::string& address) { return HoldsLoginSecret(address, PasswordHash); });
+  // The shop may tell the customer about an order; no other site may.
+  WebBrowser_V11->Notifications().AllowFor(
+      [this](const std::string& address) { return SameOrigin(address, ServerUrl); });
+  if (!CheckSpellingInCzech(WebBrowser_V11->Widget()->GetNativeBackend()))
+    LogFailure("forms are not spell-checked: no Czech dictionary");
   wheelZoom_ = std::make_unique<WheelZoom>(
       WebBrowser_V11->Widget()->GetNativeBackend(),
       [this](int step) { SetZoom(step > 0 ? ZoomIn(zoom_) : ZoomOut(zoom_)); });

@@ -67,6 +67,9 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "otevřete znovu:",
        "The web browser could not be started. Set a default browser on the desktop and open the "
        "link again:"},
+      {"Žádné návrhy", "No suggestions"},
+      {"Ignorovat slovo", "Ignore word"},
+      {"Přidat do slovníku", "Add to dictionary"},
   };
 }
 

@@ -68,6 +68,11 @@ std::string OriginOf(const std::string& address) {
   return authority.scheme + "://" + authority.host + ":" + authority.port;
 }
 
+bool SameOrigin(const std::string& address, const std::string& other) {
+  const std::string origin = OriginOf(address);
+  return !origin.empty() && origin == OriginOf(other);
+}
+
 LinkRoute RouteClickedLink(const std::string& address, const std::vector<std::string>& ownSites,
                            const std::string& passwordHash) {
   const std::string host = HostOf(address);

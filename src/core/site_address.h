@@ -15,6 +15,9 @@ std::string HostOf(const std::string& address);
 // written; "" for any other address.
 std::string OriginOf(const std::string& address);
 
+// True when both are http(s) addresses of one origin.
+bool SameOrigin(const std::string& address, const std::string& other);
+
 enum class LinkRoute {
   kInside,   // the client shows it
   kBrowser,  // the desktop's browser shows it; the client stays where it was

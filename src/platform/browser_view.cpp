@@ -74,6 +74,7 @@ BrowserView::BrowserView(wxWindow* parent) {
   RestrictSiteDataFolders(native);
   downloads_ = std::make_unique<WebDownloads>(native);
   contextMenu_ = std::make_unique<ContextMenu>(native);
+  notifications_ = std::make_unique<WebNotifications>(native);
   repainter_ = std::make_unique<RepaintAfterWindows>(native);
   // As browsers print by default: a dark page background would cover the
   // whole sheet.

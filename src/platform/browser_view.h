@@ -12,6 +12,7 @@
 #include "platform/context_menu.h"
 #include "platform/repaint_after_windows.h"
 #include "platform/web_downloads.h"
+#include "platform/web_notifications.h"
 
 class wxTimer;
 class wxTimerEvent;
@@ -94,6 +95,8 @@ class BrowserView {
 
   // The right-click menu.
   ContextMenu& Menu() { return *contextMenu_; }
+  // Which pages may show desktop notifications.
+  WebNotifications& Notifications() { return *notifications_; }
   const RepaintAfterWindows& Repainter() const { return *repainter_; }
 
  private:
@@ -120,6 +123,7 @@ class BrowserView {
   std::function<bool(const std::string&)> linkClicked_;
   std::unique_ptr<WebDownloads> downloads_;
   std::unique_ptr<ContextMenu> contextMenu_;
+  std::unique_ptr<WebNotifications> notifications_;
   std::unique_ptr<RepaintAfterWindows> repainter_;
   std::function<std::string(const std::string&)> errorPage_;
   std::function<void()> home_;

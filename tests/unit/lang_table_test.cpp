@@ -69,6 +69,9 @@ const std::vector<LangRow> kExpected = {
      "otevřete znovu:",
      "The web browser could not be started. Set a default browser on the desktop and open the "
      "link again:"},
+    {"Žádné návrhy", "No suggestions"},
+    {"Ignorovat slovo", "Ignore word"},
+    {"Přidat do slovníku", "Add to dictionary"},
 };
 
 }  // namespace

@@ -30,8 +30,14 @@ TEST(SiteAddress, OriginNamesSchemeHostAndPort) {
   EXPECT_EQ(OriginOf("http://127.0.0.1:8470/cze/kosik"), "http://127.0.0.1:8470");
   EXPECT_EQ(OriginOf("HTTPS://Obchod.marlevo.test/"), "https://obchod.marlevo.test:443");
   EXPECT_EQ(OriginOf("http://obchod.marlevo.test"), "http://obchod.marlevo.test:80");
-  EXPECT_NE(OriginOf("http://127.0.0.1:8470/"), OriginOf("http://localhost:8470/"));
-  EXPECT_EQ(OriginOf("file:///tmp/x"), "");
+  EXPECT_TRUE(SameOrigin("http://127.0.0.1:8470/cze/kosik", "HTTP://127.0.0.1:8470"));
+  EXPECT_TRUE(SameOrigin("http://obchod.marlevo.test:80/", "http://obchod.marlevo.test"));
+  EXPECT_FALSE(SameOrigin("http://127.0.0.1:8470/", "http://localhost:8470/"));
+  EXPECT_FALSE(SameOrigin("https://127.0.0.1:8470/", "http://127.0.0.1:8470/"));
+  EXPECT_FALSE(SameOrigin("http://127.0.0.1:8471/", "http://127.0.0.1:8470/"));
+  // An empty shop address is no origin, not everyone's.
+  EXPECT_FALSE(SameOrigin("file:///tmp/x", ""));
+  EXPECT_FALSE(SameOrigin("", ""));
 }
 
 TEST(SiteAddress, OnlyWebLinksOffTheShopsSitesLeave) {
