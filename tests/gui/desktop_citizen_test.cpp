@@ -1,9 +1,16 @@
 // The shop window among the desktop's programs: links off the shop go to
 // the desktop's browser, forms are spell-checked in Czech, the shop's
 // notifications reach the desktop and no one else's do.
+#include <signal.h>
+#include <sys/wait.h>
 #include <webkit2/webkit2.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "gui_support.h"
 
@@ -45,6 +52,22 @@ class DesktopCitizenTest : public ClientTest {
                          "document.body.appendChild(a);'ok'"),
               "ok");
     Input("click 1", 30, 30);
+  }
+
+  // What the page answered when it asked to notify, after it sent `title`.
+  std::string AskAndNotify(const std::string& title) {
+    EvalInPage(
+        "window.answer='';Notification.requestPermission().then(function(p){"
+        "window.answer=p;new Notification('" +
+        title + "',{body:'Z-ovaz'});});'ok'");
+    std::string answer;
+    PumpUntil(
+        [&] {
+          answer = EvalInPage("window.answer");
+          return !answer.empty();
+        },
+        5000);
+    return answer;
   }
 
   bool browserStarts = true;
@@ -143,6 +166,96 @@ TEST_F(DesktopCitizenTest, MisspeltCzechWordGetsSuggestionsAtTheTopOfTheMenu) {
 
   openOn("zboží");
   EXPECT_EQ(seen.captions.front(), "Zpět");
+}
+
+// --- notifications ----------------------------------------------------------
+
+// Runs inside its own D-Bus session, started by the case below; skipped
+// in any other run.
+TEST_F(DesktopCitizenTest, NotifyingInsideAPrivateSession) {
+  if (std::getenv("ZOVAZ_NOTIFICATION_SESSION") == nullptr) GTEST_SKIP();
+  StartOn("/documents");
+  EXPECT_EQ(AskAndNotify("Objednávka přijata"), "granted");
+  const int before = navigations();
+  form->WebBrowser_V11->Navigate(OffSite("/documents"));
+  ASSERT_TRUE(WaitForNavigation(before));
+  EXPECT_EQ(AskAndNotify("Cizí oznámení"), "denied");
+  // What the engine sends goes out on the bus while the loop runs.
+  PumpFor(1500);
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+// A D-Bus session of its own with a notification daemon on it, both ended
+// with the case; the client runs in a child process, as the engine talks to
+// the first session bus it meets for the rest of the process.
+class DesktopNotifications : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (GPid pid : {daemon_, bus_}) {
+      if (pid == 0) continue;
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  std::string Bus() const { return "unix:path=" + folder_.path() + "/bus"; }
+  GPid Start(const std::vector<std::string>& command) {
+    gchar** environment =
+        g_environ_setenv(g_get_environ(), "DBUS_SESSION_BUS_ADDRESS", Bus().c_str(), TRUE);
+    environment = g_environ_setenv(environment, "HOME", folder_.path().c_str(), TRUE);
+    std::vector<gchar*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<gchar*>(word.c_str()));
+    argv.push_back(nullptr);
+    GPid pid = 0;
+    const bool started = g_spawn_async(
+        nullptr, argv.data(), environment,
+        static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                 G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+        nullptr, nullptr, &pid, nullptr);
+    g_strfreev(environment);
+    return started ? pid : 0;
+  }
+  // A command's output and whether it ended well, run on the private bus.
+  bool Run(const std::string& command, std::string* output = nullptr) {
+    const std::string line = "DBUS_SESSION_BUS_ADDRESS=" + Bus() + " " + command;
+    FILE* pipe = popen(line.c_str(), "r");
+    if (pipe == nullptr) return false;
+    std::string text;
+    char buffer[4096];
+    while (const size_t n = fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, n);
+    if (output != nullptr) *output = text;
+    return pclose(pipe) == 0;
+  }
+
+  zovaz::testing::TempDir folder_;
+  GPid bus_ = 0;
+  GPid daemon_ = 0;
+};
+
+TEST_F(DesktopNotifications, ShopsNotificationReachesTheDaemonAndAnotherSitesDoesNot) {
+  if (std::getenv("ZOVAZ_NOTIFICATION_SESSION") != nullptr) GTEST_SKIP();
+  bus_ = Start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + Bus()});
+  ASSERT_NE(bus_, 0);
+  ASSERT_TRUE(PumpUntil([&] { return zovaz::testing::Exists(folder_.path() + "/bus"); }, 5000));
+  daemon_ = Start({"dunst", "-config", "/dev/null"});
+  ASSERT_NE(daemon_, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Run("dunstctl count displayed >/dev/null 2>&1"); }, 10000));
+
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  std::string log;
+  EXPECT_TRUE(Run("ZOVAZ_NOTIFICATION_SESSION=1 timeout 120 " + self +
+                      " --gtest_filter=DesktopCitizenTest.NotifyingInsideAPrivateSession 2>&1",
+                  &log))
+      << log;
+  // Shown ones count once they are closed.
+  ASSERT_TRUE(Run("dunstctl close-all"));
+  PumpUntil([] { return false; }, 300);
+  std::string history;
+  ASSERT_TRUE(Run("dunstctl history", &history));
+  EXPECT_NE(history.find("Objednávka přijata"), std::string::npos) << history;
+  EXPECT_EQ(history.find("Cizí oznámení"), std::string::npos) << history;
+  std::string count;
+  ASSERT_TRUE(Run("dunstctl count history", &count));
+  EXPECT_EQ(count, "1\n");
 }
 
 }  // namespace
