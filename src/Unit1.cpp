@@ -18,6 +18,7 @@
 #include "core/lang_table.h"
 #include "core/loading_script.h"
 #include "core/shop_address.h"
+#include "core/site_address.h"
 #include "core/start_page.h"
 #include "core/text_file.h"
 #include "exception_report.h"
@@ -25,6 +26,7 @@
 #include "platform/app_icon.h"
 #include "platform/live_wait.h"
 #include "platform/shell.h"
+#include "platform/spell_check.h"
 #include "platform/web_data.h"
 #include "platform/wx_text.h"
 #include "progress_window.h"
@@ -44,7 +46,20 @@ TForm1::TForm1(TForm1Environment environment)
       [this](const std::string& address) { WebBrowser_V11NavigateComplete(address); });
   // The window is the shop's only one: anything else it opens belongs in the
   // user's own browser.
-  WebBrowser_V11->OnNewWindow([this](const std::string& address) { OpenLink(address); });
+  WebBrowser_V11->OnNewWindow([this](const std::string& address) { HandToBrowser(address); });
+  // So does a click that leaves the shop's sites; the shop's pages stay here.
+  WebBrowser_V11->OnLinkClicked([this](const std::string& address) {
+    const LinkRoute route =
+        RouteClickedLink(address, {ServerUrl, environment_.vendorSiteUrl}, PasswordHash);
+    if (route == LinkRoute::kBrowser) HandToBrowser(address);
+    if (route == LinkRoute::kNowhere) LogFailure("link not followed: it carries the login secret");
+    return route != LinkRoute::kInside;
+  });
+  // The shop may tell the customer about an order; no other site may.
+  WebBrowser_V11->Notifications().AllowFor(
+      [this](const std::string& address) { return SameOrigin(address, ServerUrl); });
+  if (!CheckSpellingInCzech(WebBrowser_V11->Widget()->GetNativeBackend()))
+    LogFailure("forms are not spell-checked: no Czech dictionary");
   WebBrowser_V11->OnLoadFailed(
       [this](const std::string& address) { return WebBrowser_V11LoadFailed(address); });
   WebBrowser_V11->OnHomeRequested([this] { WebBrowser_V11->Navigate(StartPage()); });
@@ -339,6 +354,19 @@ void TForm1::P1Click() { OpenLink(environment_.vendorSiteUrl); }
 
 bool TForm1::OpenLink(const std::string& url) {
   return environment_.openLink && environment_.openLink(url);
+}
+
+void TForm1::HandToBrowser(const std::string& address) {
+  if (HoldsLoginSecret(address, PasswordHash)) {
+    LogFailure("not handed to the browser: the address carries the login secret");
+    return;
+  }
+  if (OpenLink(address)) return;
+  LogFailure("no browser started for " + address);
+  // Asked from inside the engine's signal; the box runs a loop of its own.
+  CallAfter([this, text = locString("Webový prohlížeč se nepodařilo spustit. Nastavte v systému "
+                                    "výchozí prohlížeč a odkaz otevřete znovu:") +
+                          "\n" + address] { Messages().Error(text); });
 }
 
 void TForm1::Ukonit1Click() { Close(true); }

@@ -123,6 +123,9 @@ class TForm1 : public wxFrame, public DialogHost {
   // Runs a menu command; what it throws is shown, and the program goes on.
   void BindCommand(wxMenuItem* item, void (TForm1::*command)());
   void Guarded(const std::function<void()>& action);
+  // A page's address for the desktop's browser; the customer is told when
+  // none starts.
+  void HandToBrowser(const std::string& address);
 
   TForm1Environment environment_;
   std::vector<zovaz::LangRow> langTable_;

@@ -67,6 +67,10 @@ BrowserView::BrowserView(wxWindow* parent) {
                    G_CALLBACK(&BrowserView::HandleTlsError), this);
   g_signal_connect(view_->GetNativeBackend(), "print", G_CALLBACK(&BrowserView::HandlePrintSignal),
                    this);
+  // After wxWidgets' own handler: what it vetoes (the error page's actions,
+  // local files nobody asked for) never gets here.
+  g_signal_connect(view_->GetNativeBackend(), "decide-policy",
+                   G_CALLBACK(&BrowserView::HandleDecidePolicy), this);
   // wxWidgets answers window.open by offering the view itself as the new
   // window, on which the engine aborts the whole program (measured here);
   // every handler of the signal so far is wxWidgets' own.
@@ -79,6 +83,7 @@ BrowserView::BrowserView(wxWindow* parent) {
   RestrictSiteDataFolders(native);
   downloads_ = std::make_unique<WebDownloads>(native);
   contextMenu_ = std::make_unique<ContextMenu>(native);
+  notifications_ = std::make_unique<WebNotifications>(native);
   repainter_ = std::make_unique<RepaintAfterWindows>(native);
   // As browsers print by default: a dark page background would cover the
   // whole sheet.
@@ -294,6 +299,23 @@ int BrowserView::HandlePrintSignal(void* webView, void* printOperation, void* se
   webkit_print_operation_run_dialog(
       static_cast<WebKitPrintOperation*>(printOperation),
       gtk_widget_is_toplevel(toplevel) ? GTK_WINDOW(toplevel) : nullptr);
+  return TRUE;
+}
+
+int BrowserView::HandleDecidePolicy(void*, void* decision, int type, void* self) {
+  auto* view = static_cast<BrowserView*>(self);
+  if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION || !view->linkClicked_) return FALSE;
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  // A form sent to another site (a payment gateway) carries data the
+  // desktop's browser would not get: only links count.
+  if (webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_LINK_CLICKED ||
+      webkit_navigation_action_is_redirect(action))
+    return FALSE;
+  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+  const gchar* uri = request != nullptr ? webkit_uri_request_get_uri(request) : nullptr;
+  if (uri == nullptr || !view->linkClicked_(uri)) return FALSE;
+  webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
   return TRUE;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/context_menu.h"
 #include "platform/repaint_after_windows.h"
 #include "platform/web_downloads.h"
+#include "platform/web_notifications.h"
 
 class wxTimer;
 class wxTimerEvent;
@@ -69,6 +70,13 @@ class BrowserView {
     newWindow_ = std::move(handler);
   }
 
+  // A link the customer clicked, before the view follows it (redirects and
+  // the page's own scripts are not clicks); returning true keeps the view
+  // where it was.
+  void OnLinkClicked(std::function<bool(const std::string& address)> handler) {
+    linkClicked_ = std::move(handler);
+  }
+
   // A navigation failed: refused, name unknown, timed out, a TLS error (the
   // page is never shown then), or a redirect to a local file. The handler
   // gets the address that failed and returns the page to show instead;
@@ -88,6 +96,8 @@ class BrowserView {
 
   // The right-click menu.
   ContextMenu& Menu() { return *contextMenu_; }
+  // Which pages may show desktop notifications.
+  WebNotifications& Notifications() { return *notifications_; }
   const RepaintAfterWindows& Repainter() const { return *repainter_; }
 
  private:
@@ -104,14 +114,17 @@ class BrowserView {
   void HandOn(const std::string& address);
   static void* HandleCreateSignal(void* webView, void* navigationAction, void* self);
   static int HandlePrintSignal(void* webView, void* printOperation, void* self);
+  static int HandleDecidePolicy(void* webView, void* decision, int type, void* self);
 
   wxWebView* view_ = nullptr;
   bool navigated_ = false;
   std::function<void(const std::string&)> navigateComplete_;
   std::function<bool()> printHandler_;
   std::function<void(const std::string&)> newWindow_;
+  std::function<bool(const std::string&)> linkClicked_;
   std::unique_ptr<WebDownloads> downloads_;
   std::unique_ptr<ContextMenu> contextMenu_;
+  std::unique_ptr<WebNotifications> notifications_;
   std::unique_ptr<RepaintAfterWindows> repainter_;
   std::function<std::string(const std::string&)> errorPage_;
   std::function<void()> home_;

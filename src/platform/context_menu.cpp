@@ -2,7 +2,53 @@
 
 #include <webkit2/webkit2.h>
 
+#include <vector>
+
 namespace zovaz {
+
+namespace {
+
+// The engine's suggestions for a misspelt word, as they are (choosing one
+// replaces the word), and its ignore and learn actions under the client's
+// captions; each with a reference of its own.
+std::vector<WebKitContextMenuItem*> SpellingItems(
+    WebKitContextMenu* menu, const std::function<std::string(const std::string&)>& translate) {
+  const auto caption = [&](const char* text) { return translate ? translate(text) : text; };
+  std::vector<WebKitContextMenuItem*> kept;
+  for (GList* it = webkit_context_menu_get_items(menu); it != nullptr; it = it->next) {
+    auto* item = WEBKIT_CONTEXT_MENU_ITEM(it->data);
+    switch (webkit_context_menu_item_get_stock_action(item)) {
+      case WEBKIT_CONTEXT_MENU_ACTION_SPELLING_GUESS:
+        kept.push_back(item);
+        break;
+      case WEBKIT_CONTEXT_MENU_ACTION_NO_GUESSES_FOUND: {
+        // The engine's own item would be enabled under a new caption.
+        GSimpleAction* none = g_simple_action_new(ContextMenu::kNoGuesses, nullptr);
+        g_simple_action_set_enabled(none, FALSE);
+        kept.push_back(webkit_context_menu_item_new_from_gaction(
+            G_ACTION(none), caption("Žádné návrhy").c_str(), nullptr));
+        g_object_unref(none);
+        break;
+      }
+      case WEBKIT_CONTEXT_MENU_ACTION_IGNORE_SPELLING:
+        // Apart from the words, as the engine has it.
+        if (!kept.empty()) kept.push_back(webkit_context_menu_item_new_separator());
+        kept.push_back(webkit_context_menu_item_new_from_stock_action_with_label(
+            WEBKIT_CONTEXT_MENU_ACTION_IGNORE_SPELLING, caption("Ignorovat slovo").c_str()));
+        break;
+      case WEBKIT_CONTEXT_MENU_ACTION_LEARN_SPELLING:
+        kept.push_back(webkit_context_menu_item_new_from_stock_action_with_label(
+            WEBKIT_CONTEXT_MENU_ACTION_LEARN_SPELLING, caption("Přidat do slovníku").c_str()));
+        break;
+      default:
+        break;
+    }
+  }
+  for (WebKitContextMenuItem*& item : kept) g_object_ref_sink(item);
+  return kept;
+}
+
+}  // namespace
 
 ContextMenu::ContextMenu(void* nativeView) : view_(nativeView) {
   g_signal_connect(view_, "context-menu", G_CALLBACK(&ContextMenu::HandleContextMenu), this);
@@ -42,7 +88,16 @@ int ContextMenu::HandleContextMenu(void* view, void* menu, void*, void* hitTest,
       {kPrint, "Tisk", true, true},
   };
   auto* items = WEBKIT_CONTEXT_MENU(menu);
+  // The engine's spelling help for the word under the pointer is the one
+  // part of its menu that stays, on top, in the client's words.
+  std::vector<WebKitContextMenuItem*> spelling = SpellingItems(items, owner->translate_);
   webkit_context_menu_remove_all(items);
+  for (WebKitContextMenuItem* item : spelling) {
+    webkit_context_menu_append(items, item);
+    g_object_unref(item);
+  }
+  if (!spelling.empty())
+    webkit_context_menu_append(items, webkit_context_menu_item_new_separator());
   for (const Entry& entry : entries) {
     if (entry.separatorBefore)
       webkit_context_menu_append(items, webkit_context_menu_item_new_separator());

@@ -19,6 +19,9 @@ class ContextMenu {
   static constexpr const char* kSelectAll = "select-all";
   static constexpr const char* kSaveLink = "save-link";
   static constexpr const char* kPrint = "print";
+  // Above them, for a misspelt word in a form: the engine's suggestions,
+  // this disabled item when it has none, and its ignore and learn actions.
+  static constexpr const char* kNoGuesses = "no-guesses";
 
   // Takes over the menu of `nativeView` (a WebKitWebView).
   explicit ContextMenu(void* nativeView);

@@ -68,6 +68,14 @@ const std::vector<LangRow> kExpected = {
     {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
     {"Složka s daty aplikace nebo její zámek patří jinému uživateli, a proto je nelze použít.",
      "The application's data folder or its lock belongs to another user and cannot be used."},
+    // Links, spelling and downloads as the desktop has them.
+    {"Webový prohlížeč se nepodařilo spustit. Nastavte v systému výchozí prohlížeč a odkaz "
+     "otevřete znovu:",
+     "The web browser could not be started. Set a default browser on the desktop and open the "
+     "link again:"},
+    {"Žádné návrhy", "No suggestions"},
+    {"Ignorovat slovo", "Ignore word"},
+    {"Přidat do slovníku", "Add to dictionary"},
 };
 
 }  // namespace
