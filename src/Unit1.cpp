@@ -27,6 +27,7 @@
 #include "core/zoom_level.h"
 #include "exception_report.h"
 #include "failure_log.h"
+#include "platform/accessibility.h"
 #include "platform/app_icon.h"
 #include "platform/live_wait.h"
 #include "platform/shell.h"
@@ -191,6 +192,7 @@ void TForm1::LocalizeMenus() {
     }
   }
   MainMenu1->SetMenuLabel(1, Wx(locString("Help")));
+  SetAccessibleName(MainMenu1, locString("Hlavní nabídka"));
 }
 
 bool TForm1::CheckVersionAndSetUp() {

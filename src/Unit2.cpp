@@ -11,12 +11,14 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/app_config.h"
 #include "crypto/password_digest.h"
 #include "dialog_host.h"
 #include "dialog_layout.h"
 #include "exception_report.h"
+#include "platform/accessibility.h"
 #include "platform/password_box.h"
 #include "wx_text.h"
 
@@ -68,6 +70,12 @@ TForm2::TForm2(wxWindow* parent, DialogHost& host)
       host_(host) {
   CreateComponents();
   FormCreate();
+  // Screen readers announce the edit boxes by the captions beside them.
+  zovaz::SetAccessibleRole(this, zovaz::AccessibleRole::Dialog);
+  for (auto [label, edit] : {std::pair{Label1, Edit1}, std::pair{Label2, Edit2}}) {
+    zovaz::RelateLabel(label, edit);
+    zovaz::SetAccessibleName(edit, Utf8(label->GetLabelText()));
+  }
   // After the captions are translated: their length decides the room needed.
   LayOut();
 }

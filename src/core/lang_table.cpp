@@ -62,6 +62,9 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "Application could not be prepared. Check the free disk space and the data folder's "
        "permissions."},
       {"Uživatelské jméno nemůže být \".\" ani \"..\".", "User name cannot be \".\" or \"..\"."},
+      {"Logo společnosti Marlevo", "Marlevo logo"},
+      {"Informace o programu", "Program information"},
+      {"Hlavní nabídka", "Main menu"},
   };
 }
 

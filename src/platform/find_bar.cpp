@@ -6,6 +6,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "platform/accessibility.h"
+
 namespace zovaz {
 
 namespace {
@@ -31,6 +33,8 @@ FindBar::FindBar(wxWindow* parent, wxWindow* page, void* nativeView,
   auto* next = new wxButton(this, wxID_ANY, Text(translate_("Další")));
   status_ = new wxStaticText(this, wxID_ANY, wxString());
   auto* close = new wxButton(this, wxID_ANY, Text(translate_("Zavřít")));
+  RelateLabel(label, field_);
+  SetAccessibleName(field_, std::string(label->GetLabelText().utf8_str()));
 
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(label, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 6);
