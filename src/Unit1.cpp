@@ -23,6 +23,7 @@
 #include "core/text_file.h"
 #include "exception_report.h"
 #include "failure_log.h"
+#include "platform/accessibility.h"
 #include "platform/app_icon.h"
 #include "platform/live_wait.h"
 #include "platform/shell.h"
@@ -198,6 +199,7 @@ void TForm1::LocalizeMenus() {
   for (size_t i = 0; i < MainMenu1->GetMenuCount(); ++i) {
     if (MainMenu1->GetMenu(i) == Npovda1) MainMenu1->SetMenuLabel(i, Wx(locString("Help")));
   }
+  SetAccessibleName(MainMenu1, locString("Hlavní nabídka"));
 }
 
 bool TForm1::CheckVersionAndSetUp() {

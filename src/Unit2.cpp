@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/app_config.h"
 #include "core/windows1250.h"
@@ -18,6 +19,7 @@
 #include "dialog_host.h"
 #include "dialog_layout.h"
 #include "exception_report.h"
+#include "platform/accessibility.h"
 #include "platform/password_box.h"
 #include "platform/wx_text.h"
 
@@ -69,6 +71,12 @@ TForm2::TForm2(wxWindow* parent, DialogHost& host)
       host_(host) {
   CreateComponents();
   FormCreate();
+  // Screen readers announce the edit boxes by the captions beside them.
+  zovaz::SetAccessibleRole(this, zovaz::AccessibleRole::Dialog);
+  for (auto [label, edit] : {std::pair{Label1, Edit1}, std::pair{Label2, Edit2}}) {
+    zovaz::RelateLabel(label, edit);
+    zovaz::SetAccessibleName(edit, Utf8(label->GetLabelText()));
+  }
   // After the captions are translated: their length decides the room needed.
   LayOut();
 }

@@ -12,10 +12,12 @@
 #include <algorithm>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 
 #include "core/memory_text.h"
 #include "dialog_host.h"
 #include "dialog_layout.h"
+#include "platform/accessibility.h"
 #include "platform/memory_status.h"
 #include "platform/wx_text.h"
 
@@ -106,6 +108,7 @@ TForm3::TForm3(wxWindow* parent, DialogHost& host)
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
   CreateComponents();
   FormCreate();
+  DescribeForScreenReaders();
   // Sized after the translation, for the texts actually shown.
   ArrangeComponents();
   CentreOnParent();
@@ -158,6 +161,21 @@ void TForm3::FormCreate() {
   for (wxStaticText* label : {Label1, Label3, Label5, Label7, Label9}) {
     label->SetLabel(Wx(host_.locString(Utf8(label->GetLabel()))));
   }
+}
+
+// The logo, the boxes and the link draw or hold no text a screen reader
+// could announce; each right-hand label is read with its caption.
+void TForm3::DescribeForScreenReaders() {
+  SetAccessibleRole(this, AccessibleRole::Dialog);
+  const std::string logo = host_.locString("Logo společnosti Marlevo");
+  SetAccessibleName(Image1, logo);
+  NameUncaptionedBox(GroupBox1, logo);
+  NameUncaptionedBox(GroupBox2, host_.locString("Informace o programu"));
+  SetAccessibleRole(Label10, AccessibleRole::Link);
+  SetAccessibleName(Label10, Utf8(Label10->GetLabelText()));
+  const std::pair<wxWindow*, wxWindow*> rows[] = {
+      {Label1, Label2}, {Label3, Label4}, {Label9, Label10}, {Label5, Label6}, {Label7, Label8}};
+  for (const auto& [caption, value] : rows) RelateLabel(caption, value);
 }
 
 void TForm3::ArrangeComponents() {

@@ -46,6 +46,7 @@ class TForm3 : public wxDialog {
  private:
   void CreateComponents();
   void FormCreate();
+  void DescribeForScreenReaders();
   void ArrangeComponents();
 
   DialogHost& host_;

@@ -74,6 +74,9 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
       {"Žádné návrhy", "No suggestions"},
       {"Ignorovat slovo", "Ignore word"},
       {"Přidat do slovníku", "Add to dictionary"},
+      {"Logo společnosti Marlevo", "Marlevo logo"},
+      {"Informace o programu", "Program information"},
+      {"Hlavní nabídka", "Main menu"},
   };
 }
 

@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 
 #include "platform/wx_text.h"
+#include "platform/accessibility.h"
 
 namespace zovaz {
 
@@ -31,6 +32,8 @@ FindBar::FindBar(wxWindow* parent, wxWindow* page, void* nativeView,
   auto* next = new wxButton(this, wxID_ANY, Wx(translate_("Další")));
   status_ = new wxStaticText(this, wxID_ANY, wxString());
   auto* close = new wxButton(this, wxID_ANY, Wx(translate_("Zavřít")));
+  RelateLabel(label, field_);
+  SetAccessibleName(field_, std::string(label->GetLabelText().utf8_str()));
 
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(label, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 6);

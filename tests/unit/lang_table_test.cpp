@@ -76,6 +76,9 @@ const std::vector<LangRow> kExpected = {
     {"Žádné návrhy", "No suggestions"},
     {"Ignorovat slovo", "Ignore word"},
     {"Přidat do slovníku", "Add to dictionary"},
+    {"Logo společnosti Marlevo", "Marlevo logo"},
+    {"Informace o programu", "Program information"},
+    {"Hlavní nabídka", "Main menu"},
 };
 
 }  // namespace
