@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <httplib.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,6 +35,7 @@
 #include "core/lang_table.h"
 #include "core/shop_address.h"
 #include "crypto/password_digest.h"
+#include "platform/web_renderer.h"
 
 // Last: its macros (None, Success, ...) would break the headers above.
 #include <X11/Xlib.h>
@@ -48,6 +50,7 @@ constexpr unsigned long kPageColour = 0x2f7d5b;        // every measured page's 
 constexpr unsigned long kSessionEndColour = 0x7d2f5b;  // the last page of a session
 constexpr int kSessionPages = 20;
 std::string shotsFolder;  // where --shots saves each subject's screen when painted
+int timeoutSeconds = 20;  // a start that has not painted by then counts as this
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -337,6 +340,21 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
   _exit(127);
 }
 
+// Helpers a subject starts on its own session (a D-Bus daemon, the
+// accessibility bus) outlive it; as the subreaper the bench inherits them,
+// so whatever still runs below it once a subject is stopped is ended too.
+void EndLeftovers() {
+  auto tree = ProcessTree(getpid());
+  tree.erase(tree.begin());
+  for (pid_t p : tree) kill(p, SIGTERM);
+  const auto deadline = Clock::now() + std::chrono::seconds(1);
+  while (Clock::now() < deadline && waitpid(-1, nullptr, WNOHANG) >= 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (pid_t p : tree) kill(p, SIGKILL);
+  while (waitpid(-1, nullptr, WNOHANG) > 0) {
+  }
+}
+
 void Stop(pid_t pid) {
   const auto tree = ProcessTree(pid);
   kill(-pid, SIGTERM);
@@ -348,10 +366,24 @@ void Stop(pid_t pid) {
   kill(-pid, SIGKILL);
   for (pid_t p : tree) kill(p, SIGKILL);
   waitpid(pid, &status, 0);
+  EndLeftovers();
+}
+
+double LoadAverage() {
+  double load = -1;
+  if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+    std::fclose(f);
+  }
+  return load;
 }
 
 struct Run {
+  // A start that never showed or painted counts as the time-out, so that a
+  // subject cannot improve its median by failing.
   double shown = -1, painted = -1, cpu = 0;
+  bool timedOut = false;
+  double load = 0;
   Memory memory;
   std::vector<std::pair<int, Memory>> sessionMemory;  // by page shown
 };
@@ -373,7 +405,8 @@ Run Measure(const Subject& subject, const std::string& url, const std::string& s
   int lastPage = -1;
   const auto start = Clock::now();
   const pid_t pid = Spawn(subject.command(url, scratch), env);
-  const auto deadline = start + std::chrono::seconds(session != nullptr ? 90 : 20);
+  const auto deadline = start + std::chrono::seconds(session != nullptr ? 90 : timeoutSeconds);
+  run.load = LoadAverage();
   WindowBox box;
   while (Clock::now() < deadline) {
     if (run.shown < 0) {
@@ -400,6 +433,12 @@ Run Measure(const Subject& subject, const std::string& url, const std::string& s
         run.sessionMemory.emplace_back(lastPage - 1, OwnMemory(ProcessTree(pid)));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const double limit = Seconds(deadline - start);
+  if (run.painted < 0) {
+    run.timedOut = true;
+    run.painted = limit;
+    if (run.shown < 0) run.shown = limit;
   }
   // Memory settles once the page is up: measure a little later.
   std::this_thread::sleep_for(std::chrono::seconds(3));
@@ -434,7 +473,7 @@ Summary Summarise(const std::vector<Run>& runs) {
     painted.push_back(r.painted);
     mb.push_back(r.memory.ownMb);
     cpu.push_back(r.cpu);
-    if (r.painted < 0) ++failed;
+    if (r.timedOut) ++failed;
     if (r.memory.ownMb < 0) ++gone;
   }
   return {Median(shown), Median(painted), Median(mb), Median(cpu), failed, gone};
@@ -450,6 +489,11 @@ std::vector<Summary> Scenario(const std::string& title, const std::vector<Subjec
     for (size_t k = 0; k < subjects.size(); ++k) {
       const size_t i = (k + round) % subjects.size();
       results[i].push_back(Measure(subjects[i], url, scratch + "/run", probe, nullptr));
+      const Run& r = results[i].back();
+      std::printf("  round %d %s: shown %.3f, painted %.3f%s, own MB %.0f, load %.2f\n", round + 1,
+                  subjects[i].name.c_str(), r.shown, r.painted, r.timedOut ? " (time-out)" : "",
+                  r.memory.ownMb, r.load);
+      std::fflush(stdout);
     }
   }
   std::printf("\n%s: medians of %d interleaved starts\n", title.c_str(), runs);
@@ -460,7 +504,8 @@ std::vector<Summary> Scenario(const std::string& title, const std::vector<Subjec
     summaries.push_back(Summarise(results[i]));
     const Summary& s = summaries.back();
     std::string notes;
-    if (s.failed > 0) notes += " " + std::to_string(s.failed) + " never painted;";
+    if (s.failed > 0)
+      notes += " " + std::to_string(s.failed) + " never painted (counted as the time-out);";
     if (s.gone > 0) notes += " " + std::to_string(s.gone) + " gone before measured;";
     std::printf("| %s | %.3f | %.3f | %.0f | %.2f |%s\n", subjects[i].name.c_str(), s.shown,
                 s.painted, s.ownMb, s.cpu, notes.c_str());
@@ -469,6 +514,10 @@ std::vector<Summary> Scenario(const std::string& title, const std::vector<Subjec
     if (subjects[i].name.rfind("client", 0) == 0) continue;
     const Summary& c = summaries[0];
     const Summary& a = summaries[i];
+    if (subjects[i].name.rfind("bare", 0) == 0)
+      std::printf("client - %s: shown %+.3f s, painted %+.3f s, own MB %+.0f\n",
+                  subjects[i].name.c_str(), c.shown - a.shown, c.painted - a.painted,
+                  c.ownMb - a.ownMb);
     std::printf("client / %s: shown %.2f×, painted %.2f×, own MB %.2f×, CPU %.2f×\n",
                 subjects[i].name.c_str(), c.shown / a.shown, c.painted / a.painted,
                 c.ownMb / a.ownMb, c.cpu / a.cpu);
@@ -518,11 +567,11 @@ void Session(const std::vector<Subject>& subjects, int runs, BenchServer& server
 
 void Usage() {
   std::printf(
-      "usage: zovaz_bench [--runs N] [--only start|large|slow|session]... [--client PATH]\n"
+      "usage: zovaz_bench [--runs N] [--only start|large|huge|slow|session]... [--client PATH]\n"
       "                   [--no-browsers] [--shots DIR] [--compare PATH] [--client-env "
       "NAME=VALUE[,NAME=VALUE]]...\n"
       "  --runs N         starts per subject and scenario (default 7)\n"
-      "  --only S         run only the named scenarios\n"
+      "  --only S         run only the named scenarios (huge: 50,000 items; not run by default)\n"
       "  --client-env E   also measure the client with these variables set\n"
       "  --compare PATH   also measure another build of the client\n"
       "  --no-browsers    measure the client (and its variants) only\n"
@@ -559,7 +608,7 @@ int main(int argc, char** argv) {
     }
   }
   auto wanted = [&](const std::string& s) {
-    return only.empty() || std::find(only.begin(), only.end(), s) != only.end();
+    return (only.empty() && s != "huge") || std::find(only.begin(), only.end(), s) != only.end();
   };
 
   PaintProbe probe;
@@ -568,6 +617,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   signal(SIGPIPE, SIG_IGN);
+  // What the subjects start and leave running becomes the bench's to end.
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
   std::string scratch = (fs::temp_directory_path() / "zovaz-bench-XXXXXX").string();
   if (mkdtemp(scratch.data()) == nullptr) return 1;
   BenchServer server;
@@ -608,7 +659,22 @@ int main(int argc, char** argv) {
                         },
                         clientEnv, false});
   }
+  // The floor: a bare GTK window with one web view, drawn the way the client
+  // has the engine draw.
+  const std::vector<std::string> rendererEnv = zovaz::WebRendererChoice();
+  subjects.push_back({"bare GTK + WebKit window",
+                      [](const std::string& url, const std::string&) {
+                        return std::vector<std::string>{ZOVAZ_BARE_WINDOW_EXE, url};
+                      },
+                      rendererEnv, true});
   if (browsers) {
+    // surf on the same drawing settings as the client, so that what the
+    // renderer choice wins is not counted as the client's own.
+    subjects.push_back({"surf, client's renderer",
+                        [](const std::string& url, const std::string&) {
+                          return std::vector<std::string>{"surf", url};
+                        },
+                        rendererEnv, true});
     subjects.push_back({"surf",
                         [](const std::string& url, const std::string&) {
                           return std::vector<std::string>{"surf", url};
@@ -654,6 +720,13 @@ int main(int argc, char** argv) {
         std::printf(" %s %.2f×;", subjects[i].name.c_str(), large[i].painted / base[i].painted);
       std::printf("\n");
     }
+  }
+  if (wanted("huge")) {
+    server.items = 50000;
+    timeoutSeconds = 60;
+    Scenario("50,000 items", subjects, runs, pageUrl, scratch, probe);
+    timeoutSeconds = 20;
+    server.items = 200;
   }
   if (wanted("slow")) {
     server.latencyMs = 200;
