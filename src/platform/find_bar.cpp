@@ -6,8 +6,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "platform/wx_text.h"
 #include "platform/accessibility.h"
+#include "platform/wx_text.h"
 
 namespace zovaz {
 

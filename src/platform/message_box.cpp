@@ -29,8 +29,8 @@ wxWindow* BoxParent(wxWindow* fallbackParent) {
 void ModalMessageBoxes::Inform(const std::string& text) {
   // A box behind held input could never be answered.
   HoldPause pause;
-  wxMessageDialog box(BoxParent(parent_), Wx(text),
-                      Wx(kApplicationTitle), wxOK | wxICON_NONE | wxCENTRE);
+  wxMessageDialog box(BoxParent(parent_), Wx(text), Wx(kApplicationTitle),
+                      wxOK | wxICON_NONE | wxCENTRE);
   // The toolkit's Czech for its OK button is not the client's.
   box.SetOKLabel("OK");
   box.ShowModal();
