@@ -100,13 +100,16 @@ TEST_F(MainWindowTest, SecondStartSkipsTheSetupAndTidiesAnOlderLayout) {
   // As an older install or a restore leaves it, after a write was cut off.
   fs::permissions(DataDir(), fs::perms(0755));
   fs::permissions(DataDir() + "/app.cfg", fs::perms(0644));
-  WriteFile(DataDir() + "/__app/lilindex.html.Xy12ab", "half a page");
+  WriteFile(DataDir() + "/__app/.lilindex.html.zovaz-tmp-Xy12ab", "half a page");
+  // Named like one, but not by the client's own atomic write: the customer's.
+  WriteFile(DataDir() + "/__app/lilindex.html.Xy12ab", "kept");
   StartClient();
   ASSERT_TRUE(WaitForNavigation(0));
   EXPECT_TRUE(recorder.messages.empty());
   EXPECT_EQ(zovaz::testing::ModeOf(DataDir()), 0700u);
   EXPECT_EQ(zovaz::testing::ModeOf(DataDir() + "/app.cfg"), 0600u);
-  EXPECT_FALSE(fs::exists(DataDir() + "/__app/lilindex.html.Xy12ab"));
+  EXPECT_FALSE(fs::exists(DataDir() + "/__app/.lilindex.html.zovaz-tmp-Xy12ab"));
+  EXPECT_TRUE(fs::exists(DataDir() + "/__app/lilindex.html.Xy12ab"));
 }
 
 TEST_F(MainWindowTest, FailingStartupStepIsShownOnceAndAStartPageStillShows) {
