@@ -1,16 +1,15 @@
 #include "shop_server.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <httplib.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -22,105 +21,15 @@ namespace zovaz::shop {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// How long a client may take to send one whole request, and how long a
-// connection may wait idle for the next. Slow clients are dropped after
-// these, so they cannot hold the shop's workers.
-constexpr auto kRequestReadLimit = std::chrono::seconds(3);
-constexpr auto kIdleLimit = std::chrono::seconds(1);
-constexpr auto kWriteLimit = std::chrono::seconds(5);
-constexpr size_t kRequestsPerConnection = 100;
+// How long a client may stay silent in the middle of a request, and how
+// long a new connection may wait before its request begins. Slow clients
+// are dropped after these, so they cannot hold the shop's workers.
+constexpr time_t kReadLimitSeconds = 1;
+constexpr time_t kIdleLimitSeconds = 1;
+constexpr time_t kWriteLimitSeconds = 5;
 // Every connection gets a worker of its own up to this many, so a crowd of
 // slow clients does not keep the others waiting for their time-out.
 constexpr size_t kMaxWorkers = 256;
-
-// One connection's socket with one read buffer for its whole life: bytes of
-// a pipelined next request stay for that request. Reads give up at the
-// request's deadline, or when the server stops.
-class ConnectionStream : public httplib::Stream {
- public:
-  ConnectionStream(socket_t sock, const std::atomic<socket_t>& listener)
-      : sock_(sock), listener_(listener) {}
-
-  // Whether a next request begins within the idle limit.
-  bool WaitForRequest() {
-    if (start_ < end_) return true;
-    return WaitFor(POLLIN, Clock::now() + kIdleLimit);
-  }
-  void StartRequest() { deadline_ = Clock::now() + kRequestReadLimit; }
-
-  bool is_readable() const override {
-    return start_ < end_ || const_cast<ConnectionStream*>(this)->WaitFor(POLLIN, deadline_);
-  }
-  bool is_writable() const override {
-    return const_cast<ConnectionStream*>(this)->WaitFor(POLLOUT, Clock::now() + kWriteLimit);
-  }
-  ssize_t read(char* ptr, size_t size) override {
-    if (start_ == end_) {
-      if (!WaitFor(POLLIN, deadline_)) return -1;
-      const ssize_t n = ::recv(sock_, buffer_, sizeof buffer_, 0);
-      if (n <= 0) return n;
-      start_ = 0;
-      end_ = static_cast<size_t>(n);
-    }
-    const size_t n = std::min(size, end_ - start_);
-    std::copy(buffer_ + start_, buffer_ + start_ + n, ptr);
-    start_ += n;
-    return static_cast<ssize_t>(n);
-  }
-  ssize_t write(const char* ptr, size_t size) override {
-    if (!is_writable()) return -1;
-    return ::send(sock_, ptr, size, MSG_NOSIGNAL);
-  }
-  void get_remote_ip_and_port(std::string& ip, int& port) const override {
-    Address(::getpeername, ip, port);
-  }
-  void get_local_ip_and_port(std::string& ip, int& port) const override {
-    Address(::getsockname, ip, port);
-  }
-  socket_t socket() const override { return sock_; }
-
- private:
-  bool WaitFor(short events, Clock::time_point deadline) {
-    for (;;) {
-      if (listener_ == INVALID_SOCKET) return false;
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) return false;
-      pollfd fd{sock_, events, 0};
-      // In slices, so that Stop() is not kept waiting.
-      const int ready = ::poll(&fd, 1, static_cast<int>(std::min<long long>(left, 100)));
-      if (ready > 0) return true;
-      if (ready < 0 && errno != EINTR) return false;
-    }
-  }
-  void Address(int (*query)(int, sockaddr*, socklen_t*), std::string& ip, int& port) const {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    ip.clear();
-    port = 0;
-    if (query(sock_, reinterpret_cast<sockaddr*>(&address), &length) != 0) return;
-    char text[INET6_ADDRSTRLEN] = {};
-    if (address.ss_family == AF_INET) {
-      const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address);
-      ::inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text);
-      port = ntohs(v4->sin_port);
-    } else if (address.ss_family == AF_INET6) {
-      const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address);
-      ::inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text);
-      port = ntohs(v6->sin6_port);
-    }
-    ip = text;
-  }
-
-  socket_t sock_;
-  const std::atomic<socket_t>& listener_;
-  char buffer_[4096];
-  size_t start_ = 0;
-  size_t end_ = 0;
-  Clock::time_point deadline_ = Clock::now();
-};
 
 // Starts a worker whenever none is free, up to kMaxWorkers.
 class GrowingPool : public httplib::TaskQueue {
@@ -167,47 +76,33 @@ class GrowingPool : public httplib::TaskQueue {
   bool stopping_ = false;
 };
 
-// The library's own connection loop makes a new read buffer for every
-// request, which loses a pipelined request read along with the one before
-// it, and lets a client that sends a byte now and then hold its worker for
-// ever. This one keeps one buffer per connection and a deadline per request.
-class ShopHttpServer : public httplib::Server {
- public:
-  ShopHttpServer() {
-    new_task_queue = [] { return new GrowingPool; };
+// The library listens with a backlog of 5; a browser opening its parallel
+// connections while others are open would have some of them wait for the
+// kernel to retry. The listening socket is found among the process's own
+// descriptors by its port, as the library does not hand it out.
+void WidenBacklog(int port) {
+  DIR* fds = ::opendir("/proc/self/fd");
+  if (fds == nullptr) return;
+  while (const dirent* entry = ::readdir(fds)) {
+    const int fd = std::atoi(entry->d_name);
+    if (fd <= 2 || fd == ::dirfd(fds)) continue;
+    int listening = 0;
+    socklen_t size = sizeof listening;
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+        address.sin_family == AF_INET && ntohs(address.sin_port) == port)
+      ::listen(fd, SOMAXCONN);
   }
-  // The library listens with a backlog of 5; a browser opening its parallel
-  // connections while others are open would have some of them wait for the
-  // kernel to retry.
-  void WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
-
- private:
-  bool process_and_close_socket(socket_t sock) override {
-    bool ok = false;
-    {
-      ConnectionStream stream(sock, svr_sock_);
-      for (size_t left = kRequestsPerConnection; left > 0 && stream.WaitForRequest(); --left) {
-        stream.StartRequest();
-        bool closed = false;
-        ok = process_request(stream, left == 1, closed, [](httplib::Request& req) {
-          // Many ranges in one request would multiply the body; the whole
-          // body is the answer the standard allows for that.
-          if (req.ranges.size() > 1) req.ranges.clear();
-        });
-        if (!ok || closed) break;
-      }
-    }
-    ::shutdown(sock, SHUT_RDWR);
-    ::close(sock);
-    return ok;
-  }
-};
+  ::closedir(fds);
+}
 
 }  // namespace
 
 struct ShopServer::State {
   mutable std::mutex mutex;
-  std::unique_ptr<ShopHttpServer> server;
+  std::unique_ptr<httplib::Server> server;
   std::thread thread;
   std::string host = "127.0.0.1";
   int port = -1;
@@ -236,7 +131,16 @@ int ShopServer::Start(const std::string& host, int port) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   if (state_->server) return state_->port;
 
-  auto server = std::make_unique<ShopHttpServer>();
+  auto server = std::make_unique<httplib::Server>();
+  server->new_task_queue = [] { return new GrowingPool; };
+  server->set_read_timeout(kReadLimitSeconds, 0);
+  server->set_write_timeout(kWriteLimitSeconds, 0);
+  server->set_keep_alive_timeout(kIdleLimitSeconds);
+  // The library reads each request of a connection into a buffer of its
+  // own and drops what it read beyond it, so a pipelined next request would
+  // go unanswered on an open connection. One request per connection closes
+  // it after the answer instead, and the client sends the rest again.
+  server->set_keep_alive_max_count(1);
   server->set_default_headers({{"Cache-Control", "no-store"}});
   // The library's default, SO_REUSEPORT, would let a second shop bind a port
   // that is already serving and share its connections at random.
@@ -247,6 +151,10 @@ int ShopServer::Start(const std::string& host, int port) {
   State* state = state_.get();
   server->set_pre_routing_handler([state](const httplib::Request& req, httplib::Response&) {
     state->Record(req);
+    // Many ranges in one request would multiply the body; the whole body
+    // is the answer the standard allows for that. The request is the
+    // library's own, not const, until the answer is written.
+    if (req.ranges.size() > 1) const_cast<httplib::Request&>(req).ranges.clear();
     return httplib::Server::HandlerResponse::Unhandled;
   });
   // Routing is done on the raw target, so match every decoded path here.
@@ -257,7 +165,7 @@ int ShopServer::Start(const std::string& host, int port) {
   const int bound =
       port == 0 ? server->bind_to_any_port(host) : (server->bind_to_port(host, port) ? port : -1);
   if (bound < 0) return -1;
-  server->WidenBacklog();
+  WidenBacklog(bound);
 
   auto finished = std::make_shared<std::atomic<bool>>(false);
   httplib::Server* raw = server.get();
@@ -280,7 +188,7 @@ int ShopServer::Start(const std::string& host, int port) {
 }
 
 void ShopServer::Stop() {
-  std::unique_ptr<ShopHttpServer> server;
+  std::unique_ptr<httplib::Server> server;
   std::thread thread;
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
