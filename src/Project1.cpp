@@ -17,6 +17,7 @@
 #include "exception_report.h"
 #include "failure_log.h"
 #include "platform/app_icon.h"
+#include "platform/dark_style.h"
 #include "platform/default_browser.h"
 #include "platform/deployment.h"
 #include "platform/message_box.h"
@@ -39,6 +40,9 @@ class TApplication : public wxApp {
 
   bool OnInit() override {
     zovaz::LoadToolkitTranslations();
+    // Before the first window: the toolkit and the page then start in the
+    // desktop's colours, or switch as soon as the desktop has answered.
+    zovaz::FollowDesktopColorScheme();
     SetAppDisplayName(wxString::FromUTF8(zovaz::kApplicationTitle));
     zovaz::SetUpFailureLog(argv.GetArguments());
     // Two clients on one data folder would overwrite each other's files: a

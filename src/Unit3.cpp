@@ -10,6 +10,7 @@
 #include <wx/statbox.h>
 
 #include <algorithm>
+#include <cmath>
 #include <initializer_list>
 #include <memory>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "dialog_host.h"
 #include "dialog_layout.h"
 #include "platform/accessibility.h"
+#include "platform/dark_style.h"
 #include "platform/memory_status.h"
 #include "platform/wx_text.h"
 
@@ -48,20 +50,25 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 
 const wxColour kLinkColour(0, 0, 128);
+const wxColour kLogoInk(0, 40, 110);
 
-// The vendor's logo, drawn for the given size so that it stays sharp when
-// the dialog is scaled; the background is left transparent.
-wxBitmap VendorLogo(int width, int height) {
+// The vendor's logo, drawn for the given size in pixels of the screen (its
+// logical size times `scale`) so that it stays sharp when the dialog or the
+// desktop is scaled; the background is left transparent, and the word mark
+// is drawn in `ink`, which must read on the dialog's background.
+wxBitmap VendorLogo(int logicalWidth, int logicalHeight, double scale, const wxColour& ink) {
+  const int width = static_cast<int>(std::lround(logicalWidth * scale));
+  const int height = static_cast<int>(std::lround(logicalHeight * scale));
   wxImage image(width, height);
   image.InitAlpha();
   std::fill_n(image.GetAlpha(), width * height, 0);
   {
     std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(image));
-    if (!gc) return wxBitmap(image);
+    if (!gc) return wxBitmap(image, wxBITMAP_SCREEN_DEPTH, scale);
     gc->SetAntialiasMode(wxANTIALIAS_DEFAULT);
     gc->Scale(static_cast<double>(width) / kLogoWidth, static_cast<double>(height) / kLogoHeight);
 
-    const wxColour navy(0, 40, 110);
+    const wxColour navy = kLogoInk;
     const wxColour accent(214, 40, 40);
     // Emblem: a navy tile with a red bar and a white "M".
     gc->SetPen(*wxTRANSPARENT_PEN);
@@ -80,7 +87,7 @@ wxBitmap VendorLogo(int width, int height) {
 
     // Word mark, shrunk to the space right of the emblem if the font is wide.
     const wxFont wordFont(wxFontInfo(wxSize(0, 40)).Family(wxFONTFAMILY_SWISS).Bold());
-    gc->SetFont(wordFont, navy);
+    gc->SetFont(wordFont, ink);
     double w = 0, h = 0, descent = 0, leading = 0;
     gc->GetTextExtent("Marlevo", &w, &h, &descent, &leading);
     const double room = kLogoWidth - 82.0;
@@ -93,10 +100,10 @@ wxBitmap VendorLogo(int width, int height) {
 
     gc->SetPen(wxPen(accent, 2));
     gc->StrokeLine(82, 52, kLogoWidth - 4, 52);
-    gc->SetFont(wxFont(wxFontInfo(wxSize(0, 14)).Family(wxFONTFAMILY_SWISS)), navy);
+    gc->SetFont(wxFont(wxFontInfo(wxSize(0, 14)).Family(wxFONTFAMILY_SWISS)), ink);
     gc->DrawText("spol. s r.o.", 82, 55);
   }
-  return wxBitmap(image);
+  return wxBitmap(image, wxBITMAP_SCREEN_DEPTH, scale);
 }
 
 }  // namespace
@@ -137,7 +144,8 @@ void TForm3::CreateComponents() {
   // The address is deployment data: an "&" in it is text, not a mnemonic.
   Label10 = new wxGenericStaticText(this, wxID_ANY,
                                     wxControl::EscapeMnemonics(Wx(host_.VendorSiteUrl())));
-  Label10->SetForegroundColour(kLinkColour);
+  // Navy as designed, lifted on a dark theme, where navy would not read.
+  Label10->SetForegroundColour(ReadableOn(GetBackgroundColour(), kLinkColour));
   Label10->SetFont(Label10->GetFont().Underlined());
   Label10->SetCursor(wxCursor(wxCURSOR_HAND));
   Label10->Bind(wxEVT_LEFT_UP, [this](wxMouseEvent&) { Label10Click(); });
@@ -210,7 +218,8 @@ void TForm3::ArrangeComponents() {
   const wxRect frame(px(kBoxLeft + 3), px(kLogoBoxTop + 3), px(302), px(73));
   const double fit = std::min(double(frame.width) / kLogoWidth, double(frame.height) / kLogoHeight);
   const wxSize logo(static_cast<int>(kLogoWidth * fit), static_cast<int>(kLogoHeight * fit));
-  Image1->SetBitmap(VendorLogo(logo.x, logo.y));
+  Image1->SetBitmap(VendorLogo(logo.x, logo.y, GetContentScaleFactor(),
+                               ReadableOn(GetBackgroundColour(), kLogoInk)));
   Image1->SetSize(frame.x, frame.y, logo.x, logo.y);
 
   const int leftStart = px(kBoxLeft + kLeftLabelStart);

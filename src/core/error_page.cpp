@@ -32,6 +32,13 @@ std::string ErrorPageHtml(const ErrorPageTexts& texts, const std::string& addres
       "a.button{display:inline-block;margin:12px 12px 0 0;padding:8px 16px;border-radius:4px;"
       "text-decoration:none;border:1px solid #888;color:#222;background:#eee}\n"
       "a#retry{background:#1e5aa8;border-color:#1e5aa8;color:#fff}\n"
+      // The desktop's dark style reaches the page through the engine.
+      "@media (prefers-color-scheme: dark){:root{color-scheme:dark}\n"
+      "body{background:#1e1e1e;color:#ddd}\n"
+      "main{background:#2b2b2b;border-color:#4a4a4a}\n"
+      "h1{color:#ff7b72}\n.address{color:#aaa}\n"
+      "a.button{color:#ddd;background:#3a3a3a;border-color:#666}\n"
+      "a#retry{background:#2f6fc4;border-color:#2f6fc4;color:#fff}}\n"
       "</style></head>\n<body><main>\n<h1>" +
       EscapeHtml(texts.heading) + "</h1>\n";
   if (!shown.empty()) html += "<p class=\"address\">" + EscapeHtml(shown) + "</p>\n";
