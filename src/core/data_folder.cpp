@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -38,7 +40,7 @@ std::string InstalledVersion(const std::string& dataDir) {
 
 bool SetupNeeded(const std::string& dataDir) { return InstalledVersion(dataDir) != kSetupVersion; }
 
-void CreatePrivateFolders(const std::string& folder) {
+bool CreatePrivateFolders(const std::string& folder, std::string* failure) {
   std::vector<fs::path> missing;
   std::error_code ec;
   for (fs::path level = folder;
@@ -46,41 +48,54 @@ void CreatePrivateFolders(const std::string& folder) {
        level = level.parent_path()) {
     missing.push_back(level);
   }
-  for (auto level = missing.rbegin(); level != missing.rend(); ++level)
-    ::mkdir(level->c_str(), 0700);
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+    if (::mkdir(level->c_str(), 0700) != 0 && errno != EEXIST) {
+      if (failure != nullptr)
+        *failure = "cannot create " + level->string() + ": " + std::strerror(errno);
+      return false;
+    }
+  }
+  return true;
 }
 
 namespace {
 
-void NarrowMode(const std::string& path, bool folder, mode_t wanted) {
+void NarrowMode(const std::string& path, bool folder, mode_t wanted,
+                std::vector<std::string>* failures) {
   struct stat status {};
   if (::lstat(path.c_str(), &status) != 0) return;
   if (folder ? !S_ISDIR(status.st_mode) : !S_ISREG(status.st_mode)) return;
   if (status.st_uid != ::geteuid() || (status.st_mode & 077) == 0) return;
-  ::chmod(path.c_str(), wanted);
+  if (::chmod(path.c_str(), wanted) != 0 && failures != nullptr)
+    failures->push_back("cannot narrow " + path + ": " + std::strerror(errno));
 }
 
-void RemoveWriteLeftovers(const std::string& folder, bool recursive) {
+void RemoveWriteLeftovers(const std::string& folder, bool recursive,
+                          std::vector<std::string>* failures) {
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const fs::path& path = it->path();
     if (it->is_symlink(ec)) continue;
     if (recursive && it->is_directory(ec)) {
-      RemoveWriteLeftovers(path.string(), true);
+      RemoveWriteLeftovers(path.string(), true, failures);
     } else if (it->is_regular_file(ec) && IsAtomicWriteLeftover(path.filename().string())) {
-      fs::remove(path, ec);
+      if (!fs::remove(path, ec) && ec && failures != nullptr)
+        failures->push_back("cannot remove " + path.string() + ": " + ec.message());
     }
   }
 }
 
 }  // namespace
 
-void TidyDataFolder(const std::string& dataDir) {
-  NarrowMode(dataDir, true, 0700);
-  NarrowMode(ConfigPath(dataDir), false, 0600);
+bool TidyDataFolder(const std::string& dataDir, std::vector<std::string>* failures) {
+  std::vector<std::string> failed;
+  NarrowMode(dataDir, true, 0700, &failed);
+  NarrowMode(ConfigPath(dataDir), false, 0600, &failed);
   // Not the web engine's folder: its files are named by the engine.
-  RemoveWriteLeftovers(dataDir, false);
-  RemoveWriteLeftovers(AppFolderPath(dataDir), true);
+  RemoveWriteLeftovers(dataDir, false, &failed);
+  RemoveWriteLeftovers(AppFolderPath(dataDir), true, &failed);
+  if (failures != nullptr) failures->insert(failures->end(), failed.begin(), failed.end());
+  return failed.empty();
 }
 
 bool CopyDirectory(const std::string& source, const std::string& target) {
@@ -142,7 +157,8 @@ bool RunSetup(const std::string& exeDir, const std::string& dataDir,
   std::vector<std::string> failed;
   // A fresh account may lack ~/.local/share itself; the base-directory
   // convention creates every missing level private to the user.
-  CreatePrivateFolders(dataDir);
+  std::string notCreated;
+  if (!CreatePrivateFolders(dataDir, &notCreated)) failed.push_back(notCreated);
   if (!CopyDirectory(AppFolderPath(exeDir), AppFolderPath(dataDir)))
     failed.push_back("copy of " + AppFolderPath(exeDir) + " to " + AppFolderPath(dataDir));
   if (!InstallConfig(ConfigPath(exeDir), ConfigPath(dataDir)))

@@ -27,16 +27,17 @@ std::string InstalledVersion(const std::string& dataDir);
 bool SetupNeeded(const std::string& dataDir);
 
 // Creates `folder` and every missing level above it, each private to the
-// user (0700); levels that exist are left as they are. Failures are silent:
-// whoever uses the folder meets them.
-void CreatePrivateFolders(const std::string& folder);
+// user (0700); levels that exist are left as they are. False, with what
+// failed in `failure` when given, when a level cannot be made.
+bool CreatePrivateFolders(const std::string& folder, std::string* failure = nullptr);
 
 // Start-up care of an existing data folder: the folder and app.cfg, when
 // they belong to the user and others may read them (an older install, a
 // restore), are narrowed to 0700 and 0600; the password digest is a
 // credential. Then the temporary files of writes that were interrupted are
-// removed from the folder and its __app tree. Failures are silent.
-void TidyDataFolder(const std::string& dataDir);
+// removed from the folder and its __app tree. A step's failure does not stop
+// the next; false when any failed, each named in `failures` when given.
+bool TidyDataFolder(const std::string& dataDir, std::vector<std::string>* failures = nullptr);
 
 // Copies a folder tree into `target`, merging with what is there and
 // overwriting files of the same name. True when everything was copied.
