@@ -69,12 +69,14 @@ class TApplication : public wxApp {
     }
     // Listening before the start-up sequence: a request waits until a window
     // (the progress window or the main one) is shown, then raises it.
-    instance_->ListenForRaise([this](const std::string& startupId) {
+    const bool listening = instance_->ListenForRaise([this](const std::string& startupId) {
       wxTopLevelWindow* shown = ShownWindow();
       if (shown == nullptr) return zovaz::BringAnyShownToFront(startupId);
       zovaz::BringToFront(*shown, startupId);
       return true;
     });
+    // This client still runs; a second start just cannot hand over to it.
+    if (!listening) zovaz::LogFailure("second starts cannot reach this client: not listening");
     TForm1Environment environment;
     environment.localAppData = zovaz::LocalAppData();
     environment.exeDir = zovaz::ExeDirOf(zovaz::ExecutablePath());

@@ -43,6 +43,9 @@ TForm1::TForm1(TForm1Environment environment)
   SetIcons(LoadAppIcons(environment_.exeDir));
   CreateMenus();
   WebBrowser_V11 = std::make_unique<BrowserView>(this);
+  std::string siteData;
+  if (!WebBrowser_V11->KeepSiteDataPrivate(&siteData))
+    LogFailure("the web engine's own folders may be readable by others: " + siteData);
   WebBrowser_V11->OnNavigateComplete(
       [this](const std::string& address) { WebBrowser_V11NavigateComplete(address); });
   // The window is the shop's only one: anything else it opens belongs in the
@@ -145,7 +148,11 @@ void TForm1::FormCreate() {
   Guarded([this, &completed] {
     Lang = kCzechLang;
     LocalizeMenus();
-    TidyDataFolder(DataDirOf(environment_.localAppData));
+    std::vector<std::string> untidy;
+    // What could not be tidied stays as it was; nothing the customer must act on.
+    if (!TidyDataFolder(DataDirOf(environment_.localAppData), &untidy)) {
+      for (const std::string& failure : untidy) LogFailure("data folder not tidied: " + failure);
+    }
     const bool setUp = CheckVersionAndSetUp();
     SavedCaption = Utf8(GetTitle());
     DataDir = DataDirOf(environment_.localAppData);

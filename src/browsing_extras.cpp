@@ -7,7 +7,6 @@
 
 #include "core/data_folder.h"
 #include "core/error_page.h"
-#include "core/io_error.h"
 #include "core/zoom_level.h"
 #include "failure_log.h"
 #include "platform/browser_view.h"
@@ -54,12 +53,10 @@ void BrowsingExtras::SetZoom(double level) {
   zoom_ = level;
   window_.view->Widget()->SetZoomFactor(static_cast<float>(zoom_));
   if (dataDir_.empty()) return;
-  try {
-    WriteZoomLevel(ZoomStatePath(dataDir_), zoom_);
-  } catch (const IoError& error) {
-    // The level stays in force for this run.
-    LogFailure(std::string("zoom level not kept: ") + error.what());
-  }
+  // The level stays in force for this run.
+  std::string failure;
+  if (!WriteZoomLevel(ZoomStatePath(dataDir_), zoom_, &failure))
+    LogFailure("zoom level not kept: " + failure);
 }
 
 void BrowsingExtras::HandleKey(wxKeyEvent& event) {

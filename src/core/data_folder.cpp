@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -41,7 +42,7 @@ std::string InstalledVersion(const std::string& dataDir) {
 
 bool SetupNeeded(const std::string& dataDir) { return InstalledVersion(dataDir) != kSetupVersion; }
 
-void CreatePrivateFolders(const std::string& folder) {
+bool CreatePrivateFolders(const std::string& folder, std::string* failure) {
   std::vector<fs::path> missing;
   std::error_code ec;
   for (fs::path level = folder;
@@ -49,8 +50,14 @@ void CreatePrivateFolders(const std::string& folder) {
        level = level.parent_path()) {
     missing.push_back(level);
   }
-  for (auto level = missing.rbegin(); level != missing.rend(); ++level)
-    ::mkdir(level->c_str(), 0700);
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+    if (::mkdir(level->c_str(), 0700) != 0 && errno != EEXIST) {
+      if (failure != nullptr)
+        *failure = "cannot create " + level->string() + ": " + std::strerror(errno);
+      return false;
+    }
+  }
+  return true;
 }
 
 namespace {
@@ -65,7 +72,8 @@ bool OwnedByUser(const struct stat& status) { return status.st_uid == ::geteuid(
 // touched. Everything of the user's that others may reach is narrowed to the
 // user alone; where `removeLeftovers`, the temporary files of interrupted
 // writes are removed, in `recursive` folders below too.
-void TidyFolder(int folder, bool removeLeftovers, bool recursive, int depth) {
+void TidyFolder(int folder, const std::string& path, bool removeLeftovers, bool recursive,
+                int depth, std::vector<std::string>& failures) {
   DIR* listing = ::fdopendir(folder);
   if (listing == nullptr) {
     ::close(folder);
@@ -78,15 +86,19 @@ void TidyFolder(int folder, bool removeLeftovers, bool recursive, int depth) {
     if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!OwnedByUser(status) || !(S_ISDIR(status.st_mode) || S_ISREG(status.st_mode))) continue;
     if (S_ISREG(status.st_mode) && removeLeftovers && IsAtomicWriteLeftover(name)) {
-      ::unlinkat(folder, name.c_str(), 0);
+      if (::unlinkat(folder, name.c_str(), 0) != 0)
+        failures.push_back("cannot remove " + path + "/" + name + ": " + std::strerror(errno));
       continue;
     }
-    if ((status.st_mode & 077) != 0)
-      ::fchmodat(folder, name.c_str(), status.st_mode & 07700, AT_SYMLINK_NOFOLLOW);
+    if ((status.st_mode & 077) != 0 &&
+        ::fchmodat(folder, name.c_str(), status.st_mode & 07700, AT_SYMLINK_NOFOLLOW) != 0)
+      failures.push_back("cannot narrow " + path + "/" + name + ": " + std::strerror(errno));
     if (S_ISDIR(status.st_mode) && depth < kMaxDepth) {
       const int child =
           ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (child >= 0) TidyFolder(child, removeLeftovers && recursive, recursive, depth + 1);
+      if (child >= 0)
+        TidyFolder(child, path + "/" + name, removeLeftovers && recursive, recursive, depth + 1,
+                   failures);
     }
   }
   ::closedir(listing);
@@ -103,20 +115,29 @@ bool BelongsToOthers(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0 && !OwnedByUser(status);
 }
 
-void TidyDataFolder(const std::string& dataDir) {
+bool TidyDataFolder(const std::string& dataDir, std::vector<std::string>* failures) {
+  std::vector<std::string> failed;
   const int folder = ::open(dataDir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (folder < 0) return;
-  struct stat status {};
-  if (::fstat(folder, &status) != 0 || !OwnedByUser(status)) {
-    ::close(folder);
-    return;
+  // No folder yet is the first start, nothing to tidy.
+  if (folder < 0) {
+    if (errno != ENOENT) failed.push_back("cannot open " + dataDir + ": " + std::strerror(errno));
+  } else {
+    struct stat status {};
+    if (::fstat(folder, &status) != 0 || !OwnedByUser(status)) {
+      failed.push_back(dataDir + " is not the user's own folder");
+      ::close(folder);
+    } else {
+      if ((status.st_mode & 077) != 0 && ::fchmod(folder, status.st_mode & 07700) != 0)
+        failed.push_back("cannot narrow " + dataDir + ": " + std::strerror(errno));
+      // Leftovers in the folder itself and anywhere in __app; the web engine's
+      // folder only has its modes narrowed, its files are named by the engine.
+      const int app = ::openat(folder, "__app", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      TidyFolder(folder, dataDir, true, false, 0, failed);
+      if (app >= 0) TidyFolder(app, dataDir + "/__app", true, true, 1, failed);
+    }
   }
-  if ((status.st_mode & 077) != 0) ::fchmod(folder, status.st_mode & 07700);
-  // Leftovers in the folder itself and anywhere in __app; the web engine's
-  // folder only has its modes narrowed, its files are named by the engine.
-  const int app = ::openat(folder, "__app", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  TidyFolder(folder, true, false, 0);
-  if (app >= 0) TidyFolder(app, true, true, 1);
+  if (failures != nullptr) failures->insert(failures->end(), failed.begin(), failed.end());
+  return failed.empty();
 }
 
 namespace {

@@ -27,9 +27,9 @@ std::string InstalledVersion(const std::string& dataDir);
 bool SetupNeeded(const std::string& dataDir);
 
 // Creates `folder` and every missing level above it, each private to the
-// user (0700); levels that exist are left as they are. Failures are silent:
-// whoever uses the folder meets them.
-void CreatePrivateFolders(const std::string& folder);
+// user (0700); levels that exist are left as they are. False, with what
+// failed in `failure` when given, when a level cannot be made.
+bool CreatePrivateFolders(const std::string& folder, std::string* failure = nullptr);
 
 // True when `path` exists but belongs to another user, or is a link to
 // something that does (also when it cannot be looked at): a data folder or
@@ -40,8 +40,9 @@ bool BelongsToOthers(const std::string& path);
 // to the user and that others may reach (an older install, a restore) is
 // narrowed to the user alone; the password digest is a credential. Then the
 // temporary files of writes that were interrupted are removed from the
-// folder and its __app tree. Links are never followed; failures are silent.
-void TidyDataFolder(const std::string& dataDir);
+// folder and its __app tree. Links are never followed. A step's failure does
+// not stop the next; false when any failed, each named in `failures` when given.
+bool TidyDataFolder(const std::string& dataDir, std::vector<std::string>* failures = nullptr);
 
 // Copies a folder tree into `target`, merging with what is there and
 // overwriting files of the same name; what it creates is private to the

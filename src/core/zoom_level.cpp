@@ -56,8 +56,14 @@ double ReadZoomLevel(const std::string& path) {
   }
 }
 
-void WriteZoomLevel(const std::string& path, double level) {
-  WriteFileAtomically(path, FormatZoomLevel(level) + "\n", 0600);
+bool WriteZoomLevel(const std::string& path, double level, std::string* failure) {
+  try {
+    WriteFileAtomically(path, FormatZoomLevel(level) + "\n", 0600);
+    return true;
+  } catch (const IoError& error) {
+    if (failure != nullptr) *failure = error.what();
+    return false;
+  }
 }
 
 }  // namespace zovaz

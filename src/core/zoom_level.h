@@ -20,7 +20,8 @@ std::string FormatZoomLevel(double level);
 
 // The kept level; the normal level when the file is missing or unreadable.
 double ReadZoomLevel(const std::string& path);
-// Replaces the file atomically; throws IoError on failure.
-void WriteZoomLevel(const std::string& path, double level);
+// Replaces the file atomically. False, with the reason in `failure` when
+// given, when it cannot be written; the file is then as it was.
+bool WriteZoomLevel(const std::string& path, double level, std::string* failure = nullptr);
 
 }  // namespace zovaz

@@ -80,7 +80,6 @@ BrowserView::BrowserView(wxWindow* parent) {
              g_signal_handler_find(native, G_SIGNAL_MATCH_ID, create, 0, nullptr, nullptr, nullptr))
     g_signal_handler_disconnect(native, handler);
   g_signal_connect(native, "create", G_CALLBACK(&BrowserView::HandleCreateSignal), this);
-  RestrictSiteDataFolders(native);
   downloads_ = std::make_unique<WebDownloads>(native);
   contextMenu_ = std::make_unique<ContextMenu>(native);
   notifications_ = std::make_unique<WebNotifications>(native);
@@ -287,6 +286,10 @@ void* BrowserView::HandleCreateSignal(void*, void* navigationAction, void* self)
 
 bool BrowserView::KeepCookiesIn(const std::string& folder) {
   return zovaz::KeepCookiesIn(view_->GetNativeBackend(), folder);
+}
+
+bool BrowserView::KeepSiteDataPrivate(std::string* failure) {
+  return RestrictSiteDataFolders(view_->GetNativeBackend(), failure);
 }
 
 int BrowserView::HandlePrintSignal(void* webView, void* printOperation, void* self) {

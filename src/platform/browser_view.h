@@ -90,6 +90,9 @@ class BrowserView {
 
   // Keeps cookies between runs in `folder` (see KeepCookiesIn in web_data.h).
   bool KeepCookiesIn(const std::string& folder);
+  // Makes the engine's own data folders private (see RestrictSiteDataFolders
+  // in web_data.h); before the first page loads.
+  bool KeepSiteDataPrivate(std::string* failure = nullptr);
 
   // Where downloads are asked for and reported.
   WebDownloads& Downloads() { return *downloads_; }

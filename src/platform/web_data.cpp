@@ -51,7 +51,7 @@ bool KeepCookiesIn(void* nativeView, const std::string& folder) {
   return true;
 }
 
-void RestrictSiteDataFolders(void* nativeView) {
+bool RestrictSiteDataFolders(void* nativeView, std::string* failure) {
   WebKitWebsiteDataManager* manager = webkit_web_context_get_website_data_manager(
       webkit_web_view_get_context(WEBKIT_WEB_VIEW(nativeView)));
   // The folders are fixed when the engine starts and wxWebView offers no way
@@ -61,15 +61,19 @@ void RestrictSiteDataFolders(void* nativeView) {
   const gchar* localStorage = webkit_website_data_manager_get_local_storage_directory(manager);
   const gchar* cache = webkit_website_data_manager_get_disk_cache_directory(manager);
   G_GNUC_END_IGNORE_DEPRECATIONS
+  std::string failed;
   for (const gchar* folder : {localStorage, cache}) {
     if (folder == nullptr || folder[0] != '/') continue;
     // Local storage lies one level below the engine's data folder.
     gchar* root = folder == localStorage ? g_path_get_dirname(folder) : g_strdup(folder);
     gchar* parent = g_path_get_dirname(root);
-    if (g_mkdir_with_parents(parent, 0700) == 0) MakePrivateFolder(root);
+    if (g_mkdir_with_parents(parent, 0700) != 0 || !MakePrivateFolder(root))
+      failed += (failed.empty() ? "" : ", ") + std::string(root);
     g_free(parent);
     g_free(root);
   }
+  if (failure != nullptr) *failure = failed;
+  return failed.empty();
 }
 
 }  // namespace zovaz

@@ -18,7 +18,9 @@ bool KeepCookiesIn(void* nativeView, const std::string& folder);
 
 // The engine puts local storage, databases and its cache in folders of its
 // own named after the program; makes them readable by the owner only,
-// creating them when missing. Call before the first page loads.
-void RestrictSiteDataFolders(void* nativeView);
+// creating them when missing. Call before the first page loads. False, with
+// the folders left as they were named in `failure` when given, when one
+// cannot be made private.
+bool RestrictSiteDataFolders(void* nativeView, std::string* failure = nullptr);
 
 }  // namespace zovaz

@@ -158,6 +158,10 @@ TEST_F(SetupTest, AnUnusableDataFolderLeavesSetupPending) {
   // Each failed step is named, for the log.
   ASSERT_EQ(failures.size(), 3u);
   EXPECT_EQ(failures[2], dataDir + "/version.nfo: Invalid filename");
+  // A folder below it cannot be made either, and says which level failed.
+  std::string failure;
+  EXPECT_FALSE(CreatePrivateFolders(dataDir + "/web/cache", &failure));
+  EXPECT_EQ(failure.rfind("cannot create " + dataDir + "/web:", 0), 0u) << failure;
 }
 
 TEST(CopyDirectory, MergesIntoTheTargetAndReportsAMissingSource) {

@@ -4,7 +4,6 @@
 
 #include "common/test_files.h"
 #include "core/data_folder.h"
-#include "core/io_error.h"
 
 using namespace zovaz;
 using zovaz::testing::TempDir;
@@ -37,8 +36,10 @@ TEST(ZoomLevel, SurvivesAWriteAndReadAndStaysOutOfTheConfig) {
   const std::string path = ZoomStatePath(data.path());
   EXPECT_NE(path, ConfigPath(data.path()));
   EXPECT_DOUBLE_EQ(ReadZoomLevel(path), kNormalZoom);
-  WriteZoomLevel(path, 1.75);
+  EXPECT_TRUE(WriteZoomLevel(path, 1.75));
   EXPECT_EQ(zovaz::testing::ReadFile(path), "1.75\n");
   EXPECT_DOUBLE_EQ(ReadZoomLevel(path), 1.75);
-  EXPECT_THROW(WriteZoomLevel(data / "missing/zoom.txt", 1.1), IoError);
+  std::string failure;
+  EXPECT_FALSE(WriteZoomLevel(data / "missing/zoom.txt", 1.1, &failure));
+  EXPECT_EQ(failure, "File not found");
 }
