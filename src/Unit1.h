@@ -139,6 +139,7 @@ class TForm1 : public wxFrame, public DialogHost {
   TForm2* settings_ = nullptr;
   TForm3* about_ = nullptr;
   double zoom_ = 1.0;
+  bool configUnreadable_ = false;  // app.cfg exists but could not be read
   std::unique_ptr<zovaz::WheelZoom> wheelZoom_;
   std::unique_ptr<zovaz::ViewKeys> viewKeys_;
   std::unique_ptr<StartupProgress> progress_;
