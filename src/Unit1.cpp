@@ -224,14 +224,33 @@ bool TForm1::CheckVersionAndSetUp() {
 }
 
 void TForm1::LoadCfg() {
-  const AppConfig config = ReadAppConfig(ConfigPath(DataDir));
+  std::string unreadable;
+  const AppConfig config = ReadAppConfig(ConfigPath(DataDir), &unreadable);
   ServerUrl = config.serverUrl;
   UserName = config.userName;
   PasswordHash = config.passwordHash;
   AutoLogin = config.autoLogin;
+  // Its values were never seen, so no save of this run may replace it.
+  configUnreadable_ = !unreadable.empty();
+  if (configUnreadable_) {
+    LogFailure("configuration not read: " + unreadable);
+    Messages().Error(
+        locString("Soubor s nastavením nelze přečíst. Program jej ponechá beze změny a "
+                  "nastavení neuloží:") +
+        "\n" + ConfigPath(DataDir));
+  }
 }
 
 void TForm1::SaveCfg() {
+  std::string unreadable;
+  if (!configUnreadable_) ReadAppConfig(ConfigPath(DataDir), &unreadable);
+  if (configUnreadable_ || !unreadable.empty()) {
+    LogFailure("configuration not saved: " + ConfigPath(DataDir) + " could not be read");
+    Messages().Error(
+        locString("Nastavení nelze uložit, protože soubor s nastavením nelze přečíst:") + "\n" +
+        ConfigPath(DataDir));
+    return;
+  }
   // A failed write is not shown: the values stay in force for this run.
   std::string failure;
   if (!WriteAppConfig(ConfigPath(DataDir), {ServerUrl, UserName, PasswordHash, AutoLogin},

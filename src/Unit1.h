@@ -132,5 +132,6 @@ class TForm1 : public wxFrame, public DialogHost {
   TForm2* settings_ = nullptr;
   TForm3* about_ = nullptr;
   std::unique_ptr<zovaz::BrowsingExtras> extras_;
+  bool configUnreadable_ = false;  // app.cfg exists but could not be read
   std::unique_ptr<StartupProgress> progress_;
 };

@@ -1,15 +1,24 @@
 #include "core/app_config.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "core/io_error.h"
 #include "core/text_file.h"
 
 namespace zovaz {
 
-AppConfig ReadAppConfig(const std::string& path) {
+AppConfig ReadAppConfig(const std::string& path, std::string* unreadable) {
+  if (unreadable != nullptr) unreadable->clear();
   std::string bytes;
   try {
     bytes = ReadFileBytes(path);
-  } catch (const IoError&) {
+  } catch (const IoError& error) {
+    struct stat status {};
+    const bool absent =
+        ::lstat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
+    if (unreadable != nullptr && !absent) *unreadable = path + ": " + error.what();
     return {};
   }
   TextReader reader(std::move(bytes));

@@ -16,7 +16,10 @@ struct AppConfig {
 inline bool FlagIsOn(const std::string& flag) { return flag == "1"; }
 
 // Missing or unreadable file, or missing lines: empty values. Never throws.
-AppConfig ReadAppConfig(const std::string& path);
+// When given, `unreadable` says why a file that exists could not be read,
+// and is "" when it was read or is not there; such a file must not be
+// replaced by values that never saw it.
+AppConfig ReadAppConfig(const std::string& path, std::string* unreadable = nullptr);
 
 // The file's bytes: the four values, CR LF after each.
 std::string FormatAppConfig(const AppConfig& config);

@@ -210,7 +210,10 @@ bool InstallConfig(const std::string& shippedPath, const std::string& userPath) 
     }
     return true;
   }
-  AppConfig merged = ReadAppConfig(userPath);
+  std::string unreadable;
+  AppConfig merged = ReadAppConfig(userPath, &unreadable);
+  // The user's lines were never seen: writing would wipe them.
+  if (!unreadable.empty()) return false;
   merged.serverUrl = TextReader(shipped).ReadLine();
   return WriteAppConfig(userPath, merged);
 }

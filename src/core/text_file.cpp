@@ -45,8 +45,15 @@ std::string JoinTextLines(const std::vector<std::string>& lines) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK a FIFO put at the path would hold the client until
+  // someone writes to it; with it, it would read as empty. Neither is a file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) ThrowIoErrorFromErrno(errno);
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    ThrowIoErrorFromErrno(EACCES);
+  }
   std::string bytes;
   char buffer[16384];
   for (;;) {

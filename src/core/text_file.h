@@ -28,7 +28,8 @@ std::vector<std::string> SplitTextLines(std::string bytes);
 // Lines joined with CR LF after each one, the last included.
 std::string JoinTextLines(const std::vector<std::string>& lines);
 
-// The whole file; throws IoError when it cannot be opened or read.
+// The whole file; throws IoError when it cannot be opened or read, or is
+// not a regular file.
 std::string ReadFileBytes(const std::string& path);
 
 // Replaces `path` with `bytes` through a temporary file in the same folder

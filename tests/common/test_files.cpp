@@ -1,6 +1,9 @@
 #include "common/test_files.h"
 
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -72,6 +75,35 @@ ScopedEnv::~ScopedEnv() {
   } else {
     unsetenv(name_.c_str());
   }
+}
+
+namespace {
+
+constexpr unsigned kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool Capabilities(__user_cap_data_struct (&data)[2], bool set) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  return syscall(set ? SYS_capset : SYS_capget, &header, data) == 0;
+}
+
+}  // namespace
+
+ScopedFilePermissionsHold::ScopedFilePermissionsHold() {
+  __user_cap_data_struct data[2] = {};
+  if (!Capabilities(data, false)) return;
+  saved_[0] = data[0].effective;
+  saved_[1] = data[1].effective;
+  data[0].effective &= ~kOverrides;
+  dropped_ = Capabilities(data, true);
+  if (!dropped_) throw std::runtime_error("cannot drop the file-override capabilities");
+}
+
+ScopedFilePermissionsHold::~ScopedFilePermissionsHold() {
+  __user_cap_data_struct data[2] = {};
+  if (!dropped_ || !Capabilities(data, false)) return;
+  data[0].effective = saved_[0];
+  data[1].effective = saved_[1];
+  Capabilities(data, true);
 }
 
 }  // namespace zovaz::testing

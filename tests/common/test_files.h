@@ -49,4 +49,21 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// File permissions hold for this thread until the end of the scope, even
+// as root: the capabilities that let root read and write past them are
+// dropped from its effective set (and put back after). Without them a
+// mode-000 file is as unreadable to the tests as to a customer. Threads
+// started meanwhile inherit it.
+class ScopedFilePermissionsHold {
+ public:
+  ScopedFilePermissionsHold();
+  ~ScopedFilePermissionsHold();
+  ScopedFilePermissionsHold(const ScopedFilePermissionsHold&) = delete;
+  ScopedFilePermissionsHold& operator=(const ScopedFilePermissionsHold&) = delete;
+
+ private:
+  unsigned saved_[2] = {0, 0};
+  bool dropped_ = false;
+};
+
 }  // namespace zovaz::testing

@@ -1,6 +1,7 @@
 // The settings dialog on a real client window against the stand-in shop,
 // driven through the X server the way a user would.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -418,6 +419,37 @@ TEST_F(SettingsDialogTest, TheUserNameIsKeptAndSentInWindows1250) {
   EXPECT_EQ(Config(), ConfigOf("Dvo\xF8\xE1k", kOtherDigest, "0"));
   EXPECT_TRUE(loggedInAs("Dvo%F8%E1k", before));
   EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(SettingsDialogTest, AnUnreadableConfigIsToldAndNeverOverwritten) {
+  PrepareDataFolder("jana", kOtherDigest, "0");
+  const std::string path = DataDir() + "/app.cfg";
+  const std::string config = Config();
+  chmod(path.c_str(), 0);
+  // As root the mode alone would not keep the client from reading it.
+  ScopedFilePermissionsHold hold;
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_TRUE(recorder.messages[0].error);
+  EXPECT_EQ(recorder.messages[0].text,
+            "Soubor s nastavením nelze přečíst. Program jej ponechá beze změny a nastavení "
+            "neuloží:\n" +
+                path);
+  dialog = new TForm2(form, *form);
+  form->SetDialogs(dialog, nullptr);
+  recorder.messages.clear();
+  EXPECT_TRUE(RunModal([&] {
+    dialog->Edit1->ChangeValue(Wx(shop::kDemoUser));
+    dialog->Edit2->ChangeValue(Wx(shop::kDemoPassword));
+    Click(dialog->Button1);
+  }));
+  ASSERT_FALSE(recorder.messages.empty());
+  EXPECT_EQ(recorder.messages.back().text,
+            "Nastavení nelze uložit, protože soubor s nastavením nelze přečíst:\n" + path);
+  EXPECT_EQ(ModeOf(path), 0u);
+  chmod(path.c_str(), 0600);
+  EXPECT_EQ(Config(), config);
 }
 
 TEST_F(SettingsDialogTest, ConnectWithoutCredentialsOpensTheDialog) {

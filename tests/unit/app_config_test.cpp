@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "common/test_files.h"
 #include "common/test_servers.h"
+#include "core/data_folder.h"
 
 using namespace zovaz;
 using namespace zovaz::testing;
@@ -45,6 +48,42 @@ TEST(ReadAppConfig, MissingFileOrLinesGiveEmptyValuesAndExtraLinesAreIgnored) {
   ExpectConfig(ReadAppConfig(dir / "one"), "http://shop.test", "", "", "");
   WriteFile(dir / "six", "s\r\nu\r\nh\r\n0\r\nfifth\r\nsixth\r\n");
   ExpectConfig(ReadAppConfig(dir / "six"), "s", "u", "h", "0");
+}
+
+TEST(ReadAppConfig, AFileThatExistsButCannotBeReadIsToldApart) {
+  TempDir dir;
+  std::string unreadable = "stale";
+  ReadAppConfig(dir / "absent", &unreadable);
+  EXPECT_EQ(unreadable, "");  // missing is the documented empty file
+  WriteFile(dir / "app.cfg", "http://shop.test\r\n");
+  ReadAppConfig(dir / "app.cfg", &unreadable);
+  EXPECT_EQ(unreadable, "");
+
+  chmod((dir / "app.cfg").c_str(), 0);
+  {
+    ScopedFilePermissionsHold hold;
+    ExpectConfig(ReadAppConfig(dir / "app.cfg", &unreadable), "", "", "", "");
+    EXPECT_EQ(unreadable, dir / "app.cfg: File access denied");
+  }
+  // A FIFO would hang a plain read, or read as empty.
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ReadAppConfig(dir / "fifo", &unreadable);
+  EXPECT_EQ(unreadable, dir / "fifo: File access denied");
+
+  // An update's setup keeps such a file as it is, too.
+  TempDir exe;
+  WriteFile(exe / "app.cfg", "http://shipped.test\r\n");
+  const std::string dataDir = dir / "Marlevo";
+  std::filesystem::create_directory(dataDir);
+  WriteFile(dataDir + "/app.cfg", "http://mine.test\r\nme\r\n");
+  chmod((dataDir + "/app.cfg").c_str(), 0);
+  {
+    ScopedFilePermissionsHold hold;
+    std::vector<std::string> failures;
+    EXPECT_FALSE(RunSetup(exe.path(), dataDir, &failures));
+  }
+  EXPECT_EQ(ReadFile(dataDir + "/app.cfg"), "http://mine.test\r\nme\r\n");
+  EXPECT_EQ(ModeOf(dataDir + "/app.cfg"), 0u);
 }
 
 TEST(WriteAppConfig, WritesFourCrLfLinesOwnerOnlyAndDropsExtraLines) {

@@ -36,6 +36,11 @@ const std::vector<LangRow> kExpected = {
      "Application will now be actualised and prepared for first launch."},
     {"Uživatelské jméno obsahuje znaky, které nelze použít.",
      "User name contains characters that cannot be used."},
+    {"Soubor s nastavením nelze přečíst. Program jej ponechá beze změny a nastavení neuloží:",
+     "The settings file cannot be read. The program leaves it unchanged and will not save the "
+     "settings:"},
+    {"Nastavení nelze uložit, protože soubor s nastavením nelze přečíst:",
+     "The settings cannot be saved because the settings file cannot be read:"},
     {"Heslo obsahuje znaky, které nelze použít.",
      "Password contains characters that cannot be used."},
     {"Zpět", "Back"},
