@@ -163,10 +163,13 @@ TEST_F(MainWindowTest, AFailureTheCustomerIsNotShownIsLoggedWhenAskedFor) {
   wxLogStream capture(&log);
   wxLog* previous = wxLog::SetActiveTarget(&capture);
   wxLog::SetVerbose(true);
-  // A folder where the configuration belongs: the save cannot happen.
-  fs::remove(DataDir() + "/app.cfg");
-  fs::create_directory(DataDir() + "/app.cfg");
-  form->SaveCfg();
+  // A data folder that can be read but not written: the save cannot happen.
+  {
+    zovaz::testing::ScopedFilePermissionsHold asTheCustomer;
+    fs::permissions(DataDir(), fs::perms::owner_read | fs::perms::owner_exec);
+    form->SaveCfg();
+    fs::permissions(DataDir(), fs::perms::owner_all);
+  }
   wxLog::FlushActive();
   wxLog::SetVerbose(false);
   wxLog::SetActiveTarget(previous);
