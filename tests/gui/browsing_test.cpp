@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
+#include <vector>
 
 #include "core/data_folder.h"
 #include "core/loading_script.h"
@@ -271,4 +273,41 @@ TEST_F(BrowsingTest, BackNeverLandsOnAPageFrozenUnderTheLoadingNotice) {
   EXPECT_TRUE(ShownAddress().ends_with("/lilindex.html")) << ShownAddress();
   EXPECT_TRUE(PumpUntil(
       [&] { return EvalInPage("document.getElementById('main').innerHTML") == shown; }, 5000));
+}
+
+TEST_F(BrowsingTest, KeyboardAloneOpensTheMenusChoosesItemsAndTogglesTheCaret) {
+  PrepareDataFolder("", "", "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  wxMenu* opened = nullptr;
+  std::vector<int> chosen;
+  form->Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& event) {
+    opened = event.GetMenu();
+    event.Skip();
+  });
+  form->Bind(wxEVT_MENU, [&](wxCommandEvent& event) {
+    chosen.push_back(event.GetId());
+    event.Skip();
+  });
+  // Alt and the menu's letter open it; a letter then chooses the item.
+  for (const auto& [keys, menu, item] : {std::tuple{"alt+p", form->Progr1, form->Lok1},
+                                         {"alt+n", form->Npovda1, form->Uivatelskpruka1}}) {
+    SCOPED_TRACE(keys);
+    opened = nullptr;
+    chosen.clear();
+    Input(std::string("key --clearmodifiers ") + keys);
+    ASSERT_TRUE(PumpUntil([&] { return opened == menu; }, 5000));
+    Input("key o");
+    EXPECT_TRUE(PumpUntil([&] { return chosen == std::vector<int>{item->GetId()}; }, 5000));
+  }
+
+  // F7 turns caret browsing on and off, wherever the focus is.
+  EXPECT_FALSE(form->WebBrowser_V11->CaretBrowsing());
+  Input("key F7");
+  EXPECT_TRUE(form->WebBrowser_V11->CaretBrowsing());
+  Input("key --clearmodifiers ctrl+f");
+  ASSERT_NE(form->Extras().Find(), nullptr);
+  ASSERT_TRUE(form->Extras().Find()->Field()->HasFocus());
+  Input("key F7");
+  EXPECT_FALSE(form->WebBrowser_V11->CaretBrowsing());
 }
