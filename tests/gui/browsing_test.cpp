@@ -6,6 +6,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "core/shop_address.h"
 #include "crypto/password_digest.h"
 #include "gui_support.h"
+#include "platform/dark_style.h"
 #include "platform/find_bar.h"
 
 using zovaz::testing::ClientTest;
@@ -220,6 +222,42 @@ TEST_F(BrowsingTest, FindIgnoresCaseAndEnterWalksForwardShiftEnterBack) {
     EXPECT_TRUE(PumpUntil([&] { return selected() == expected; }, 5000)) << selected();
     at = expected;
   }
+}
+
+TEST_F(BrowsingTest, TheCurrentMatchStandsOutOnADarkPage) {
+  StartLoggedIn();
+  EvalInPage(
+      "document.body.innerHTML='<p>kocka</p><p>kocka</p>';"
+      "document.body.style.cssText='background:#1e1e1e;color:#dddddd;font:40px sans-serif';'ok'");
+  Input("key --clearmodifiers ctrl+f");
+  Input("type --delay 20 kocka");
+  ASSERT_TRUE(PumpUntil([&] { return form->Extras().Find()->Status() == "Počet shod: 2"; }, 5000));
+  const std::string box = EvalInPage(
+      "(function(){var r=getSelection().getRangeAt(0).getBoundingClientRect();"
+      "return [r.left,r.top,r.width,r.height].map(Math.round).join(' ');})()");
+  wxRect match;
+  ASSERT_EQ(
+      std::sscanf(box.c_str(), "%d %d %d %d", &match.x, &match.y, &match.width, &match.height), 4)
+      << box;
+  match.SetPosition(match.GetPosition() + form->WebBrowser_V11->Widget()->GetScreenPosition());
+  zovaz::testing::PumpFor(300);
+  // The engine's own unfocused selection leaves the box as dark as the page
+  // around the letters.
+  GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), match.x, match.y,
+                                               match.width, match.height);
+  ASSERT_NE(shot, nullptr);
+  const int stride = gdk_pixbuf_get_rowstride(shot);
+  const int channels = gdk_pixbuf_get_n_channels(shot);
+  const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+  int light = 0;
+  for (int y = 0; y < match.height; ++y) {
+    for (int x = 0; x < match.width; ++x) {
+      const guchar* p = pixels + y * stride + x * channels;
+      if (!zovaz::IsDarkBackground(wxColour(p[0], p[1], p[2]))) ++light;
+    }
+  }
+  g_object_unref(shot);
+  EXPECT_GT(light, match.width * match.height / 2) << light << " of " << match.width * match.height;
 }
 
 TEST_F(BrowsingTest, ZoomLevelSurvivesARestartAndLeavesTheConfigAlone) {
