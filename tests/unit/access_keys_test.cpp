@@ -6,12 +6,12 @@ using zovaz::WithAccessKeys;
 
 TEST(AccessKeys, EachMenuGetsDistinctLettersInBothLanguages) {
   // The window's own menus: a clash would make one item unreachable.
-  EXPECT_EQ(WithAccessKeys({"Připojit", "Odpojit", "Nastavení", "Tisk", "Přejít na web Marlevo",
-                            "Ukončit"}),
+  EXPECT_EQ(WithAccessKeys(
+                {"Připojit", "Odpojit", "Nastavení", "Tisk", "Přejít na web Marlevo", "Ukončit"}),
             (std::vector<std::string>{"&Připojit", "&Odpojit", "&Nastavení", "&Tisk",
                                       "Přejít na &web Marlevo", "&Ukončit"}));
-  EXPECT_EQ(WithAccessKeys({"Connect", "Disconnect", "Settings", "Print", "Go to Marlevo website",
-                            "Exit"}),
+  EXPECT_EQ(WithAccessKeys(
+                {"Connect", "Disconnect", "Settings", "Print", "Go to Marlevo website", "Exit"}),
             (std::vector<std::string>{"&Connect", "&Disconnect", "&Settings", "&Print",
                                       "&Go to Marlevo website", "&Exit"}));
   EXPECT_EQ(WithAccessKeys({"Program", "Nápověda"}),
