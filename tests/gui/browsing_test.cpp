@@ -243,20 +243,10 @@ TEST_F(BrowsingTest, TheCurrentMatchStandsOutOnADarkPage) {
   zovaz::testing::PumpFor(300);
   // The engine's own unfocused selection leaves the box as dark as the page
   // around the letters.
-  GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), match.x, match.y,
-                                               match.width, match.height);
-  ASSERT_NE(shot, nullptr);
-  const int stride = gdk_pixbuf_get_rowstride(shot);
-  const int channels = gdk_pixbuf_get_n_channels(shot);
-  const guchar* pixels = gdk_pixbuf_get_pixels(shot);
-  int light = 0;
-  for (int y = 0; y < match.height; ++y) {
-    for (int x = 0; x < match.width; ++x) {
-      const guchar* p = pixels + y * stride + x * channels;
-      if (!zovaz::IsDarkBackground(wxColour(p[0], p[1], p[2]))) ++light;
-    }
-  }
-  g_object_unref(shot);
+  const std::vector<wxColour> pixels = zovaz::testing::ScreenPixels(match);
+  ASSERT_EQ(pixels.size(), size_t(match.width * match.height));
+  const auto light = std::count_if(pixels.begin(), pixels.end(),
+                                   [](const wxColour& c) { return !zovaz::IsDarkBackground(c); });
   EXPECT_GT(light, match.width * match.height / 2) << light << " of " << match.width * match.height;
 }
 
