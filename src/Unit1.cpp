@@ -13,6 +13,7 @@
 
 #include "Unit2.h"
 #include "Unit3.h"
+#include "core/access_keys.h"
 #include "core/app_config.h"
 #include "core/data_folder.h"
 #include "core/lang_table.h"
@@ -191,21 +192,31 @@ std::string TForm1::locString(const std::string& text) const {
 
 void TForm1::LocalizeMenus() {
   for (wxMenu* menu : {Progr1, Npovda1}) {
+    // The caption is translated as the user reads it: a "&" in the vendor's
+    // name stays a "&", and the key shown beside it stays. The access keys
+    // are chosen on the translated captions, so they never clash.
+    std::vector<wxMenuItem*> items;
+    std::vector<std::string> captions;
     for (wxMenuItem* item : menu->GetMenuItems()) {
       if (item->IsSeparator()) continue;
-      // The caption is translated as the user reads it: a "&" in the
-      // vendor's name stays a "&", and the key shown beside it stays.
-      const wxString label = item->GetItemLabel();
+      items.push_back(item);
+      captions.push_back(locString(Utf8(item->GetItemLabelText())));
+    }
+    const std::vector<std::string> marked = WithAccessKeys(captions);
+    for (size_t i = 0; i < items.size(); ++i) {
+      const wxString label = items[i]->GetItemLabel();
       const int tab = label.Find('\t');
-      const wxString keys = tab == wxNOT_FOUND ? wxString() : label.Mid(tab);
-      item->SetItemLabel(wxControl::EscapeMnemonics(Wx(locString(Utf8(item->GetItemLabelText())))) +
-                         keys);
+      items[i]->SetItemLabel(Wx(marked[i]) + (tab == wxNOT_FOUND ? wxString() : label.Mid(tab)));
     }
   }
   // Found by the menu itself: a menu added before it must not take its name.
+  std::vector<std::string> titles;
   for (size_t i = 0; i < MainMenu1->GetMenuCount(); ++i) {
-    if (MainMenu1->GetMenu(i) == Npovda1) MainMenu1->SetMenuLabel(i, Wx(locString("Help")));
+    titles.push_back(MainMenu1->GetMenu(i) == Npovda1 ? locString("Help")
+                                                      : Utf8(MainMenu1->GetMenuLabelText(i)));
   }
+  const std::vector<std::string> marked = WithAccessKeys(titles);
+  for (size_t i = 0; i < marked.size(); ++i) MainMenu1->SetMenuLabel(i, Wx(marked[i]));
   SetAccessibleName(MainMenu1, locString("Hlavní nabídka"));
 }
 

@@ -5,7 +5,6 @@
 #include <wx/graphics.h>
 #include <wx/image.h>
 #include <wx/pen.h>
-#include <wx/settings.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 
@@ -112,14 +111,19 @@ TForm3::TForm3(wxWindow* parent, DialogHost& host)
     : wxDialog(parent, wxID_ANY, Wx("Marlevo s.r.o. - Z-ovaz - O programu"), wxDefaultPosition,
                wxDefaultSize, wxCAPTION),
       host_(host) {
-  SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+  // The theme's own dialog colour is the button face here; set as a fixed
+  // colour it would stay light when the desktop turns dark and the theme's
+  // text turns light with it.
   CreateComponents();
   FormCreate();
   DescribeForScreenReaders();
   // Sized after the translation, for the texts actually shown.
   ArrangeComponents();
+  themeWatch_ = std::make_unique<ThemeWatch>(this, [this] { FollowTheme(); });
   CentreOnParent();
 }
+
+TForm3::~TForm3() = default;
 
 void TForm3::CreateComponents() {
   // The boxes come first so that the controls drawn over them stay on top.
@@ -144,8 +148,6 @@ void TForm3::CreateComponents() {
   // The address is deployment data: an "&" in it is text, not a mnemonic.
   Label10 = new wxGenericStaticText(this, wxID_ANY,
                                     wxControl::EscapeMnemonics(Wx(host_.VendorSiteUrl())));
-  // Navy as designed, lifted on a dark theme, where navy would not read.
-  Label10->SetForegroundColour(ReadableOn(GetBackgroundColour(), kLinkColour));
   Label10->SetFont(Label10->GetFont().Underlined());
   Label10->SetCursor(wxCursor(wxCURSOR_HAND));
   Label10->Bind(wxEVT_LEFT_UP, [this](wxMouseEvent&) { Label10Click(); });
@@ -218,8 +220,8 @@ void TForm3::ArrangeComponents() {
   const wxRect frame(px(kBoxLeft + 3), px(kLogoBoxTop + 3), px(302), px(73));
   const double fit = std::min(double(frame.width) / kLogoWidth, double(frame.height) / kLogoHeight);
   const wxSize logo(static_cast<int>(kLogoWidth * fit), static_cast<int>(kLogoHeight * fit));
-  Image1->SetBitmap(VendorLogo(logo.x, logo.y, GetContentScaleFactor(),
-                               ReadableOn(GetBackgroundColour(), kLogoInk)));
+  logoSize_ = logo;
+  FollowTheme();
   Image1->SetSize(frame.x, frame.y, logo.x, logo.y);
 
   const int leftStart = px(kBoxLeft + kLeftLabelStart);
@@ -241,6 +243,19 @@ void TForm3::ArrangeComponents() {
   const wxPoint okCorner(px(kButtonLeft + kButtonWidth), px(kButtonTop + kButtonHeight));
   Button1->SetSize(okCorner.x - okSize.x, okCorner.y - okSize.y, okSize.x, okSize.y);
   Label11->SetSize(px(kNoticeLeft), okCorner.y - okSize.y / 2 - notice.y / 2, notice.x, notice.y);
+}
+
+void TForm3::FollowTheme() {
+  const wxColour background = ThemeBackground(this);
+  // Its own recolouring restyles the link, never the dialog; and a restyle
+  // that keeps the background needs nothing new.
+  if (background == themeBackground_) return;
+  themeBackground_ = background;
+  // Navy as designed, lifted on a dark theme, where navy would not read.
+  Label10->SetForegroundColour(ReadableOn(background, kLinkColour));
+  Label10->Refresh();
+  Image1->SetBitmap(VendorLogo(logoSize_.x, logoSize_.y, GetContentScaleFactor(),
+                               ReadableOn(background, kLogoInk)));
 }
 
 int TForm3::ShowModal() {

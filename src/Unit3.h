@@ -5,6 +5,7 @@
 #include <wx/dialog.h>
 #include <wx/stattext.h>
 
+#include <memory>
 #include <string>
 
 // Quoted so that it stays after <wx/stattext.h>: included first, it would
@@ -15,10 +16,14 @@ class DialogHost;
 class wxButton;
 class wxStaticBitmap;
 class wxStaticBox;
+namespace zovaz {
+class ThemeWatch;
+}
 
 class TForm3 : public wxDialog {
  public:
   TForm3(wxWindow* parent, DialogHost& host);
+  ~TForm3() override;
 
   // Centres on the main window each time, wherever that has moved since.
   int ShowModal() override;
@@ -48,6 +53,13 @@ class TForm3 : public wxDialog {
   void FormCreate();
   void DescribeForScreenReaders();
   void ArrangeComponents();
+  // The link and the logo's word mark are coloured by the dialog itself:
+  // they must read on the background the theme gives it, now and after the
+  // desktop switches between light and dark.
+  void FollowTheme();
 
   DialogHost& host_;
+  std::unique_ptr<zovaz::ThemeWatch> themeWatch_;
+  wxSize logoSize_;
+  wxColour themeBackground_;  // the one the colours were chosen for
 };

@@ -74,6 +74,8 @@ bool BrowsingExtras::Shortcut(int key, int modifiers) {
     if (view->CanGoBack()) view->GoBack();
   } else if (modifiers == wxMOD_ALT && key == WXK_RIGHT) {
     if (view->CanGoForward()) view->GoForward();
+  } else if (key == WXK_F7 && modifiers == wxMOD_NONE) {
+    window_.view->SetCaretBrowsing(!window_.view->CaretBrowsing());
   } else if (ctrl && key == 'P') {
     window_.print();
   } else if (ctrl && key == 'Q') {

@@ -322,4 +322,14 @@ int BrowserView::HandleDecidePolicy(void*, void* decision, int type, void* self)
   return TRUE;
 }
 
+void BrowserView::SetCaretBrowsing(bool on) {
+  webkit_settings_set_enable_caret_browsing(
+      webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view_->GetNativeBackend())), on);
+}
+
+bool BrowserView::CaretBrowsing() const {
+  return webkit_settings_get_enable_caret_browsing(
+      webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view_->GetNativeBackend())));
+}
+
 }  // namespace zovaz

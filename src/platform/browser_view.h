@@ -94,6 +94,11 @@ class BrowserView {
   // in web_data.h); before the first page loads.
   bool KeepSiteDataPrivate(std::string* failure = nullptr);
 
+  // Caret browsing: a cursor that the arrow keys move through the page's
+  // text, for keyboard and screen-reader users. Off until turned on.
+  void SetCaretBrowsing(bool on);
+  bool CaretBrowsing() const;
+
   // Where downloads are asked for and reported.
   WebDownloads& Downloads() { return *downloads_; }
 

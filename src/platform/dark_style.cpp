@@ -3,7 +3,9 @@
 #include <gio/gio.h>
 #include <gtk/gtk.h>
 #include <wx/log.h>
+#include <wx/window.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zovaz {
@@ -90,6 +92,11 @@ void ReadDone(GObject* bus, GAsyncResult* result, gpointer data) {
 
 bool IsDarkBackground(const wxColour& background) { return Luminance(background) < 0.18; }
 
+double ContrastRatio(const wxColour& a, const wxColour& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 wxColour ReadableOn(const wxColour& background, const wxColour& light) {
   if (!IsDarkBackground(background)) return light;
   // Towards white, keeping the hue, until the contrast is that of body text.
@@ -98,10 +105,34 @@ wxColour ReadableOn(const wxColour& background, const wxColour& light) {
       return static_cast<unsigned char>(c + (255 - c) * mix);
     };
     const wxColour lifted(lift(light.Red()), lift(light.Green()), lift(light.Blue()));
-    if ((Luminance(lifted) + 0.05) / (Luminance(background) + 0.05) >= 4.5) return lifted;
+    if (ContrastRatio(lifted, background) >= 4.5) return lifted;
   }
   return wxColour(255, 255, 255);
 }
+
+wxColour ThemeBackground(wxWindow* window) {
+  GtkStyleContext* style = gtk_widget_get_style_context(window->GetHandle());
+  GdkRGBA* rgba = nullptr;
+  gtk_style_context_get(style, gtk_style_context_get_state(style),
+                        GTK_STYLE_PROPERTY_BACKGROUND_COLOR, &rgba, nullptr);
+  // A widget the theme leaves transparent shows what wxWidgets paints.
+  wxColour colour = window->GetBackgroundColour();
+  if (rgba != nullptr && rgba->alpha > 0) {
+    const auto channel = [](double c) { return static_cast<unsigned char>(std::lround(c * 255)); };
+    colour = wxColour(channel(rgba->red), channel(rgba->green), channel(rgba->blue));
+  }
+  if (rgba != nullptr) gdk_rgba_free(rgba);
+  return colour;
+}
+
+ThemeWatch::ThemeWatch(wxWindow* window, std::function<void()> restyled)
+    : widget_(window->GetHandle()), restyled_(std::move(restyled)) {
+  g_signal_connect(widget_, "style-updated", G_CALLBACK(&ThemeWatch::Restyled), this);
+}
+
+ThemeWatch::~ThemeWatch() { g_signal_handlers_disconnect_by_data(widget_, this); }
+
+void ThemeWatch::Restyled(void*, void* self) { static_cast<ThemeWatch*>(self)->restyled_(); }
 
 void FollowDesktopColorSchemeOn(GDBusConnection* bus) {
   if (bus == nullptr) return;

@@ -4,6 +4,9 @@
 
 #include <wx/colour.h>
 
+#include <functional>
+
+class wxWindow;
 typedef struct _GDBusConnection GDBusConnection;
 
 namespace zovaz {
@@ -11,9 +14,32 @@ namespace zovaz {
 // By relative luminance, so that a mid-grey theme counts as light.
 bool IsDarkBackground(const wxColour& background);
 
+// Between 1 (the same) and 21 (black on white); body text wants 4.5.
+double ContrastRatio(const wxColour& a, const wxColour& b);
+
 // `light` on a light background; on a dark one the same hue lifted until it
 // reads against it.
 wxColour ReadableOn(const wxColour& background, const wxColour& light);
+
+// The colour the theme draws `window`'s background in now. wxWidgets keeps
+// the system colours it read first, so after a switch to dark they lie.
+wxColour ThemeBackground(wxWindow* window);
+
+// Calls `restyled` each time the theme restyles `window` (a switch between
+// light and dark, another theme), for a window that draws colours of its
+// own; the calls end with the watch, which must not outlive the window.
+class ThemeWatch {
+ public:
+  ThemeWatch(wxWindow* window, std::function<void()> restyled);
+  ~ThemeWatch();
+  ThemeWatch(const ThemeWatch&) = delete;
+  ThemeWatch& operator=(const ThemeWatch&) = delete;
+
+ private:
+  static void Restyled(void* widget, void* self);
+  void* widget_;
+  std::function<void()> restyled_;
+};
 
 // GTK 3 and the web engine read the dark preference from the theme name and
 // from gtk-application-prefer-dark-theme, not from the freedesktop portal

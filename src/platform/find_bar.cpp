@@ -16,6 +16,13 @@ namespace {
 constexpr guint32 kOptions = WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE | WEBKIT_FIND_OPTIONS_WRAP_AROUND;
 // Enough to count every match on a shop page; the engine stops counting there.
 constexpr guint kMaxMatches = 1000;
+// The engine shows the current match as the page's selection, which the
+// view draws in its faint unfocused colour while the field has the focus:
+// next to the other matches' yellow it all but vanishes, on a dark page
+// entirely. While the bar is open the selection takes a colour of its own,
+// over whatever the page sets.
+constexpr const char kCurrentMatchStyle[] =
+    "::selection { background-color: #ff9632 !important; color: #000000 !important; }";
 
 }  // namespace
 
@@ -23,6 +30,7 @@ FindBar::FindBar(wxWindow* parent, wxWindow* page, void* nativeView,
                  const std::function<std::string(const std::string&)>& translate)
     : wxPanel(parent, wxID_ANY),
       controller_(webkit_web_view_get_find_controller(WEBKIT_WEB_VIEW(nativeView))),
+      nativeView_(nativeView),
       page_(page),
       translate_(translate) {
   auto* label = new wxStaticText(this, wxID_ANY, Wx(translate_("Najít:")));
@@ -57,8 +65,26 @@ FindBar::FindBar(wxWindow* parent, wxWindow* page, void* nativeView,
 }
 
 FindBar::~FindBar() {
+  MarkCurrentMatch(false);
   g_signal_handlers_disconnect_by_data(controller_, this);
   g_object_unref(controller_);
+}
+
+void FindBar::MarkCurrentMatch(bool on) {
+  WebKitUserContentManager* content =
+      webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(nativeView_));
+  if (on && currentMatchStyle_ == nullptr) {
+    currentMatchStyle_ =
+        webkit_user_style_sheet_new(kCurrentMatchStyle, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                    WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
+    webkit_user_content_manager_add_style_sheet(
+        content, static_cast<WebKitUserStyleSheet*>(currentMatchStyle_));
+  } else if (!on && currentMatchStyle_ != nullptr) {
+    auto* sheet = static_cast<WebKitUserStyleSheet*>(currentMatchStyle_);
+    webkit_user_content_manager_remove_style_sheet(content, sheet);
+    webkit_user_style_sheet_unref(sheet);
+    currentMatchStyle_ = nullptr;
+  }
 }
 
 void FindBar::Open() {
@@ -66,6 +92,7 @@ void FindBar::Open() {
     Show();
     GetParent()->Layout();
   }
+  MarkCurrentMatch(true);
   field_->SetFocus();
   field_->SelectAll();
   if (!field_->IsEmpty()) Search();
@@ -73,6 +100,7 @@ void FindBar::Open() {
 
 void FindBar::Close() {
   webkit_find_controller_search_finish(WEBKIT_FIND_CONTROLLER(controller_));
+  MarkCurrentMatch(false);
   status_->SetLabel(wxString());
   Hide();
   GetParent()->Layout();

@@ -36,11 +36,14 @@ class FindBar : public wxPanel {
 
  private:
   void Search();
+  void MarkCurrentMatch(bool on);
   void HandleKey(wxKeyEvent& event);
   static void HandleFound(void* controller, unsigned matches, void* self);
   static void HandleFailed(void* controller, void* self);
 
-  void* controller_;  // WebKitFindController, owned by the view
+  void* controller_;                   // WebKitFindController, owned by the view
+  void* nativeView_;                   // WebKitWebView
+  void* currentMatchStyle_ = nullptr;  // WebKitUserStyleSheet while the bar is open
   wxWindow* page_;
   std::function<std::string(const std::string&)> translate_;
   wxTextCtrl* field_ = nullptr;

@@ -11,6 +11,8 @@ int KeyCodeOf(guint keyval) {
   switch (keyval) {
     case GDK_KEY_F5:
       return WXK_F5;
+    case GDK_KEY_F7:
+      return WXK_F7;
     case GDK_KEY_Left:
     case GDK_KEY_KP_Left:
       return WXK_LEFT;

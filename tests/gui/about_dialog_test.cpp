@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <regex>
 
 #include "Unit3.h"
 #include "core/memory_text.h"
 #include "gui_support.h"
+#include "platform/dark_style.h"
 #include "platform/memory_status.h"
 
 using zovaz::testing::ClientTest;
@@ -27,6 +29,24 @@ std::string Text(const wxWindow* window) { return std::string(window->GetLabel()
 int PointerShape(wxWindow* window) {
   GdkCursor* cursor = gdk_window_get_cursor(gtk_widget_get_window(window->GetHandle()));
   return cursor != nullptr ? gdk_cursor_get_cursor_type(cursor) : -1;
+}
+
+// How well the most telling pixel over `area` (screen coordinates) stands
+// out from the most common one, the background: text that reads is 4.5:1.
+double ContrastOver(const wxRect& area) {
+  const std::vector<wxColour> pixels = zovaz::testing::ScreenPixels(area);
+  std::map<wxUint32, int> counts;
+  for (const wxColour& pixel : pixels) ++counts[pixel.GetRGB()];
+  if (counts.empty()) return 0;
+  wxColour background;
+  background.SetRGB(
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;
+      })->first);
+  double best = 1;
+  for (const wxColour& pixel : pixels)
+    best = std::max(best, zovaz::ContrastRatio(pixel, background));
+  return best;
 }
 
 class AboutDialogTest : public ClientTest {
@@ -180,6 +200,28 @@ TEST_F(AboutDialogTest, ClickingTheLinkOpensTheVendorSite) {
   ASSERT_TRUE(PumpUntil([&] { return !openedLinks.empty(); }, 5000));
   PumpFor(200);
   EXPECT_EQ(openedLinks, std::vector<std::string>{shop.BaseUrl()});
+}
+
+TEST_F(AboutDialogTest, EveryTextReadsAfterTheDesktopTurnsDarkAndBack) {
+  // Made in the light, as at start, before the desktop's answer may come.
+  CreateAbout();
+  ShowAndWait();
+  GtkSettings* settings = gtk_settings_get_default();
+  for (const bool dark : {true, false}) {
+    SCOPED_TRACE(dark ? "dark" : "light");
+    g_object_set(settings, "gtk-application-prefer-dark-theme", gboolean(dark), nullptr);
+    PumpFor(500);
+    ASSERT_EQ(zovaz::IsDarkBackground(zovaz::ThemeBackground(about)), dark);
+    wxRect wordMark = about->Image1->GetScreenRect();
+    // Right of the emblem, which is white on navy whatever the theme.
+    wordMark.x += wordMark.width * 3 / 10;
+    wordMark.width -= wordMark.width * 3 / 10;
+    for (const auto& [name, area] : {std::pair{"caption", about->Label1->GetScreenRect()},
+                                     {"link", about->Label10->GetScreenRect()},
+                                     {"logo", wordMark}}) {
+      EXPECT_GE(ContrastOver(area), 4.0) << name;
+    }
+  }
 }
 
 TEST_F(AboutDialogTest, AnAmpersandInTheVendorAddressIsShownAsItIs) {

@@ -6,13 +6,17 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
+#include <tuple>
+#include <vector>
 
 #include "core/data_folder.h"
 #include "core/loading_script.h"
 #include "core/shop_address.h"
 #include "crypto/password_digest.h"
 #include "gui_support.h"
+#include "platform/dark_style.h"
 #include "platform/find_bar.h"
 
 using zovaz::testing::ClientTest;
@@ -220,6 +224,32 @@ TEST_F(BrowsingTest, FindIgnoresCaseAndEnterWalksForwardShiftEnterBack) {
   }
 }
 
+TEST_F(BrowsingTest, TheCurrentMatchStandsOutOnADarkPage) {
+  StartLoggedIn();
+  EvalInPage(
+      "document.body.innerHTML='<p>kocka</p><p>kocka</p>';"
+      "document.body.style.cssText='background:#1e1e1e;color:#dddddd;font:40px sans-serif';'ok'");
+  Input("key --clearmodifiers ctrl+f");
+  Input("type --delay 20 kocka");
+  ASSERT_TRUE(PumpUntil([&] { return form->Extras().Find()->Status() == "Počet shod: 2"; }, 5000));
+  const std::string box = EvalInPage(
+      "(function(){var r=getSelection().getRangeAt(0).getBoundingClientRect();"
+      "return [r.left,r.top,r.width,r.height].map(Math.round).join(' ');})()");
+  wxRect match;
+  ASSERT_EQ(
+      std::sscanf(box.c_str(), "%d %d %d %d", &match.x, &match.y, &match.width, &match.height), 4)
+      << box;
+  match.SetPosition(match.GetPosition() + form->WebBrowser_V11->Widget()->GetScreenPosition());
+  zovaz::testing::PumpFor(300);
+  // The engine's own unfocused selection leaves the box as dark as the page
+  // around the letters.
+  const std::vector<wxColour> pixels = zovaz::testing::ScreenPixels(match);
+  ASSERT_EQ(pixels.size(), size_t(match.width * match.height));
+  const auto light = std::count_if(pixels.begin(), pixels.end(),
+                                   [](const wxColour& c) { return !zovaz::IsDarkBackground(c); });
+  EXPECT_GT(light, match.width * match.height / 2) << light << " of " << match.width * match.height;
+}
+
 TEST_F(BrowsingTest, ZoomLevelSurvivesARestartAndLeavesTheConfigAlone) {
   StartLoggedIn();
   const std::string config = ReadFile(zovaz::ConfigPath(DataDir()));
@@ -271,4 +301,41 @@ TEST_F(BrowsingTest, BackNeverLandsOnAPageFrozenUnderTheLoadingNotice) {
   EXPECT_TRUE(ShownAddress().ends_with("/lilindex.html")) << ShownAddress();
   EXPECT_TRUE(PumpUntil(
       [&] { return EvalInPage("document.getElementById('main').innerHTML") == shown; }, 5000));
+}
+
+TEST_F(BrowsingTest, KeyboardAloneOpensTheMenusChoosesItemsAndTogglesTheCaret) {
+  PrepareDataFolder("", "", "0");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  wxMenu* opened = nullptr;
+  std::vector<int> chosen;
+  form->Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& event) {
+    opened = event.GetMenu();
+    event.Skip();
+  });
+  form->Bind(wxEVT_MENU, [&](wxCommandEvent& event) {
+    chosen.push_back(event.GetId());
+    event.Skip();
+  });
+  // Alt and the menu's letter open it; a letter then chooses the item.
+  for (const auto& [keys, menu, item] : {std::tuple{"alt+p", form->Progr1, form->Lok1},
+                                         {"alt+n", form->Npovda1, form->Uivatelskpruka1}}) {
+    SCOPED_TRACE(keys);
+    opened = nullptr;
+    chosen.clear();
+    Input(std::string("key --clearmodifiers ") + keys);
+    ASSERT_TRUE(PumpUntil([&] { return opened == menu; }, 5000));
+    Input("key o");
+    EXPECT_TRUE(PumpUntil([&] { return chosen == std::vector<int>{item->GetId()}; }, 5000));
+  }
+
+  // F7 turns caret browsing on and off, wherever the focus is.
+  EXPECT_FALSE(form->WebBrowser_V11->CaretBrowsing());
+  Input("key F7");
+  EXPECT_TRUE(form->WebBrowser_V11->CaretBrowsing());
+  Input("key --clearmodifiers ctrl+f");
+  ASSERT_NE(form->Extras().Find(), nullptr);
+  ASSERT_TRUE(form->Extras().Find()->Field()->HasFocus());
+  Input("key F7");
+  EXPECT_FALSE(form->WebBrowser_V11->CaretBrowsing());
 }

@@ -207,4 +207,22 @@ std::string ClientTest::EvalInPage(const std::string& script) {
   return std::string(output.utf8_str());
 }
 
+std::vector<wxColour> ScreenPixels(const wxRect& rect) {
+  std::vector<wxColour> colours;
+  GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), rect.x, rect.y,
+                                               rect.width, rect.height);
+  if (shot == nullptr) return colours;
+  const int stride = gdk_pixbuf_get_rowstride(shot);
+  const int channels = gdk_pixbuf_get_n_channels(shot);
+  const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+  for (int y = 0; y < rect.height; ++y) {
+    for (int x = 0; x < rect.width; ++x) {
+      const guchar* p = pixels + y * stride + x * channels;
+      colours.emplace_back(p[0], p[1], p[2]);
+    }
+  }
+  g_object_unref(shot);
+  return colours;
+}
+
 }  // namespace zovaz::testing

@@ -43,6 +43,9 @@ std::vector<std::string> ShownTexts();
 // when there is none.
 bool ClickShownButton(const std::string& caption);
 
+// What the screen shows in `rect` (screen coordinates), row by row.
+std::vector<wxColour> ScreenPixels(const wxRect& rect);
+
 struct RecordedMessage {
   bool error;
   std::string text;
