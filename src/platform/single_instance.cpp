@@ -350,15 +350,14 @@ bool SingleInstance::Answer(int fd) {
   // Raising may run a nested event loop that dispatches further requests:
   // only the descriptor is held across it.
   if (onRaise_ && !onRaise_(startupId)) return false;
-  // Once, with the window up: a request tried again must not show it twice.
-  if (const auto asked = requests_.find(fd); asked != requests_.end()) asked->second->link.clear();
+  if (const auto again = requests_.find(fd); again != requests_.end()) {
+    // The asker may have given up already; the window is up all the same.
+    const std::string answer = std::string(kRaiseAnswer) + "\n";
+    send(fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    requests_.erase(again);
+  }
+  // After the answer: whatever showing it takes, the asker need not wait.
   if (onLink_ && !link.empty()) onLink_(link);
-  const auto again = requests_.find(fd);
-  if (again == requests_.end()) return true;
-  // The asker may have given up already; the window is up all the same.
-  const std::string answer = std::string(kRaiseAnswer) + "\n";
-  send(fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-  requests_.erase(again);
   return true;
 }
 
