@@ -99,6 +99,7 @@ class TApplication : public wxApp {
     environment.vendorSiteName = zovaz::VendorSiteName();
     environment.messages = &messages_;
     environment.openLink = zovaz::OpenInDefaultBrowser;
+    environment.openFile = zovaz::OpenWithDesktop;
 
     auto* form1 = new TForm1(environment);
     messages_.SetParent(form1);

@@ -123,10 +123,10 @@ void TForm1::WireCommands() {
   menu.ProtectAddresses(
       [this](const std::string& address) { return HoldsLoginSecret(address, PasswordHash); });
   // The keys are handled by the extras; the menu only shows them.
-  extras_ = std::make_unique<BrowsingExtras>(
-      BrowsingExtras::Window{this, WebBrowser_V11.get(), environment_.messages,
-                             [this](const std::string& text) { return locString(text); },
-                             [this] { return SavedCaption; }, print, [this] { Ukonit1Click(); }});
+  extras_ = std::make_unique<BrowsingExtras>(BrowsingExtras::Window{
+      this, WebBrowser_V11.get(), environment_.messages,
+      [this](const std::string& text) { return locString(text); }, [this] { return SavedCaption; },
+      print, [this] { Ukonit1Click(); }, environment_.openFile});
 }
 
 void TForm1::BindCommand(wxMenuItem* item, void (TForm1::*command)()) {

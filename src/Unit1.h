@@ -34,6 +34,9 @@ struct TForm1Environment {
   // Where addresses for the desktop's browser go; the program passes the
   // desktop's default browser. Unset, such addresses are dropped.
   std::function<bool(const std::string& url)> openLink;
+  // Where a saved file or its folder goes to be opened; the program passes
+  // the desktop's application for it. Unset, nothing opens.
+  std::function<bool(const std::string& path)> openFile;
   zovaz::DownloadOptions download;
   long loginPageDeadlineMs = zovaz::kLoginPageDeadlineMs;
 };
