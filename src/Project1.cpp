@@ -7,11 +7,14 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "core/data_folder.h"
+#include "core/deep_link.h"
 #include "core/lang_table.h"
 #include "core/time_limits.h"
 #include "exception_report.h"
@@ -60,21 +63,33 @@ class TApplication : public wxApp {
       messages_.Error(text + "\n" + path);
       return false;
     }
+    // The desktop's "%u": the first argument that is an address; the rest
+    // stay ignored.
+    std::string link;
+    for (size_t i = 1; i < argv.GetArguments().size() && link.empty(); ++i) {
+      const std::string argument = argv[i].utf8_string();
+      if (zovaz::LooksLikeDeepLink(argument)) link = argument;
+    }
     instance_ = std::make_unique<zovaz::SingleInstance>(dataDir);
     // A start during the first one's start-up waits for its first window.
-    handedOver_ = instance_->HandOverToRunning(zovaz::kSecondStartWaitMs, startupId_);
+    handedOver_ = instance_->HandOverToRunning(zovaz::kSecondStartWaitMs, startupId_, link);
     if (handedOver_) {
       zovaz::CompleteStartupNotification();
       return true;
     }
     // Listening before the start-up sequence: a request waits until a window
     // (the progress window or the main one) is shown, then raises it.
-    const bool listening = instance_->ListenForRaise([this](const std::string& startupId) {
-      wxTopLevelWindow* shown = ShownWindow();
-      if (shown == nullptr) return zovaz::BringAnyShownToFront(startupId);
-      zovaz::BringToFront(*shown, startupId);
-      return true;
-    });
+    const bool listening = instance_->ListenForRaise(
+        [this](const std::string& startupId) {
+          wxTopLevelWindow* shown = ShownWindow();
+          if (shown == nullptr) return zovaz::BringAnyShownToFront(startupId);
+          zovaz::BringToFront(*shown, startupId);
+          return true;
+        },
+        // Outside the channel's handler: a refusal's box runs a loop of its own.
+        [this](const std::string& handedOver) {
+          CallAfter([this, handedOver] { ShowLink(handedOver); });
+        });
     // This client still runs; a second start just cannot hand over to it.
     if (!listening) zovaz::LogFailure("second starts cannot reach this client: not listening");
     TForm1Environment environment;
@@ -84,6 +99,7 @@ class TApplication : public wxApp {
     environment.vendorSiteName = zovaz::VendorSiteName();
     environment.messages = &messages_;
     environment.openLink = zovaz::OpenInDefaultBrowser;
+    environment.openFile = zovaz::OpenWithDesktop;
 
     auto* form1 = new TForm1(environment);
     messages_.SetParent(form1);
@@ -95,6 +111,11 @@ class TApplication : public wxApp {
     form1->WebBrowser_V11->Widget()->Bind(wxEVT_WEBVIEW_ERROR, &TApplication::FirstPageDone, this);
     form1->Show();
     mainWindow_ = form1;
+    // This start's own link first, then those handed over meanwhile: the
+    // latest wins.
+    if (!link.empty()) ShowLink(link);
+    for (const std::string& waiting : std::exchange(linksBeforeWindow_, {}))
+      form1->ShowDeepLink(waiting);
     zovaz::CompleteStartupNotification();
     return true;
   }
@@ -145,6 +166,16 @@ class TApplication : public wxApp {
     form1_->SetDialogs(form2, form3);
   }
 
+  // The main window decides once its start-up is over and its settings are
+  // read; until then a link waits.
+  void ShowLink(const std::string& link) {
+    if (mainWindow_ && form1_) {
+      form1_->ShowDeepLink(link);
+    } else {
+      linksBeforeWindow_.push_back(link);
+    }
+  }
+
   wxTopLevelWindow* ShownWindow() const {
     if (mainWindow_ && mainWindow_->IsShown()) return mainWindow_;
     for (wxWindow* window : wxTopLevelWindows)
@@ -159,6 +190,7 @@ class TApplication : public wxApp {
   std::unique_ptr<zovaz::SingleInstance> instance_;
   bool handedOver_ = false;
   wxWeakRef<wxTopLevelWindow> mainWindow_;
+  std::vector<std::string> linksBeforeWindow_;
 };
 
 wxIMPLEMENT_APP(TApplication);

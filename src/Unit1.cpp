@@ -10,12 +10,14 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <utility>
 
 #include "Unit2.h"
 #include "Unit3.h"
 #include "core/access_keys.h"
 #include "core/app_config.h"
 #include "core/data_folder.h"
+#include "core/deep_link.h"
 #include "core/lang_table.h"
 #include "core/loading_script.h"
 #include "core/shop_address.h"
@@ -122,10 +124,10 @@ void TForm1::WireCommands() {
   menu.ProtectAddresses(
       [this](const std::string& address) { return HoldsLoginSecret(address, PasswordHash); });
   // The keys are handled by the extras; the menu only shows them.
-  extras_ = std::make_unique<BrowsingExtras>(
-      BrowsingExtras::Window{this, WebBrowser_V11.get(), environment_.messages,
-                             [this](const std::string& text) { return locString(text); },
-                             [this] { return SavedCaption; }, print, [this] { Ukonit1Click(); }});
+  extras_ = std::make_unique<BrowsingExtras>(BrowsingExtras::Window{
+      this, WebBrowser_V11.get(), environment_.messages,
+      [this](const std::string& text) { return locString(text); }, [this] { return SavedCaption; },
+      print, [this] { Ukonit1Click(); }, environment_.openFile});
 }
 
 void TForm1::BindCommand(wxMenuItem* item, void (TForm1::*command)()) {
@@ -365,6 +367,23 @@ void TForm1::SetConnectMenuState(bool enabled) {
   Pipojit1->Enable(enabled);
 }
 
+void TForm1::ShowDeepLink(const std::string& link) {
+  std::string why;
+  const std::string target = DeepLinkTarget(link, ServerUrl, PasswordHash, &why);
+  if (target.empty()) {
+    // The address itself stays out of the log: it may be anything.
+    LogFailure("link not opened: " + why);
+    Messages().Inform(locString("Odkaz nevede do obchodu Z-ovaz, a proto nebyl otevřen."));
+    return;
+  }
+  // Leaving a login half-way would leave the customer logged out.
+  if (WebBrowser_V11->Widget()->IsBusy()) {
+    pendingLink_ = target;
+    return;
+  }
+  WebBrowser_V11->Navigate(target);
+}
+
 void TForm1::SetDialogs(TForm2* settings, TForm3* about) {
   settings_ = settings;
   about_ = about;
@@ -414,7 +433,12 @@ void TForm1::Uivatelskpruka1Click() {
   if (about_ != nullptr) about_->ShowModal();
 }
 
-void TForm1::WebBrowser_V11NavigateComplete(const std::string&) { SetTitle(Wx(SavedCaption)); }
+void TForm1::WebBrowser_V11NavigateComplete(const std::string&) {
+  SetTitle(Wx(SavedCaption));
+  if (pendingLink_.empty()) return;
+  // After the engine has finished with the page it just completed.
+  CallAfter([this, target = std::exchange(pendingLink_, {})] { WebBrowser_V11->Navigate(target); });
+}
 
 std::string TForm1::WebBrowser_V11LoadFailed(const std::string& address) {
   // A login that fails must not leave the loading caption behind.

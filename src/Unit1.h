@@ -34,6 +34,9 @@ struct TForm1Environment {
   // Where addresses for the desktop's browser go; the program passes the
   // desktop's default browser. Unset, such addresses are dropped.
   std::function<bool(const std::string& url)> openLink;
+  // Where a saved file or its folder goes to be opened; the program passes
+  // the desktop's application for it. Unset, nothing opens.
+  std::function<bool(const std::string& path)> openFile;
   zovaz::DownloadOptions download;
   long loginPageDeadlineMs = zovaz::kLoginPageDeadlineMs;
 };
@@ -58,6 +61,12 @@ class TForm1 : public wxFrame, public DialogHost {
   void SaveCfg() override;
   void Connect() override;
   void SetConnectMenuState(bool enabled);
+  // An address the desktop handed over (at start or to this running
+  // client): shown when it is one of the shop's own pages (see deep_link.h),
+  // once the page on its way has loaded; refused with a message otherwise.
+  // Logged in or not, the customer sees the page as the shop shows it; the
+  // login secret is never sent to it.
+  void ShowDeepLink(const std::string& link);
   void BuildLocalIndex(const std::string& source, const std::string& target);
 
   // The dialogs exist only after the start-up sequence; the program hands
@@ -134,4 +143,5 @@ class TForm1 : public wxFrame, public DialogHost {
   std::unique_ptr<zovaz::BrowsingExtras> extras_;
   bool configUnreadable_ = false;  // app.cfg exists but could not be read
   std::unique_ptr<StartupProgress> progress_;
+  std::string pendingLink_;  // mapped, waiting for the page being loaded
 };

@@ -138,13 +138,29 @@ void BrowsingExtras::DownloadEnded(const DownloadOutcome& outcome) {
   MessageSink* messages = window_.messages;
   // Shown once the engine's signal has returned: the box runs a loop of its own.
   if (outcome.saved) {
-    window_.frame->CallAfter([messages, text = window_.translate("Soubor byl uložen:") + "\n" +
-                                               outcome.path] { messages->Inform(text); });
+    window_.frame->CallAfter([this, path = outcome.path] { OfferSavedFile(path); });
   } else {
     window_.frame->CallAfter(
         [messages, text = window_.translate("Stahování se nezdařilo, soubor nebyl uložen:") + "\n" +
                           outcome.path] { messages->Error(text); });
   }
+}
+
+void BrowsingExtras::OfferSavedFile(const std::string& path) {
+  const auto& t = window_.translate;
+  enum { kOpenFile, kOpenFolder };
+  const int chosen = window_.messages->Choose(t("Soubor byl uložen:") + "\n" + path,
+                                              {t("Otevřít soubor"), t("Otevřít složku"), "OK"});
+  if (chosen != kOpenFile && chosen != kOpenFolder) return;
+  const size_t slash = path.rfind('/');
+  const std::string target = chosen == kOpenFile ? path : slash == 0 ? "/" : path.substr(0, slash);
+  if (window_.openFile && window_.openFile(target)) return;
+  LogFailure("no application started for " + target);
+  window_.messages->Error(
+      t(chosen == kOpenFile
+            ? "Soubor se nepodařilo otevřít. V systému není nastaven program, který jej otevře:"
+            : "Složku se nepodařilo otevřít. V systému není nastaven správce souborů:") +
+      "\n" + target);
 }
 
 }  // namespace zovaz

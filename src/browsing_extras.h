@@ -34,6 +34,9 @@ class BrowsingExtras {
     // The window's own commands, as the keys reach them.
     std::function<void()> print;
     std::function<void()> exit;
+    // Opens a saved file or its folder in the desktop's application for it;
+    // false when none started.
+    std::function<bool(const std::string& path)> openFile;
   };
 
   explicit BrowsingExtras(Window window);
@@ -64,6 +67,7 @@ class BrowsingExtras {
   std::string ChooseSaveTarget(const std::string& name, const std::string& folder);
   void ShowDownloadProgress(const DownloadProgress& progress);
   void DownloadEnded(const DownloadOutcome& outcome);
+  void OfferSavedFile(const std::string& path);
 
   Window window_;
   std::string dataDir_;

@@ -63,6 +63,12 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
       {"Soubor byl uložen:", "The file was saved:"},
       {"Stahování se nezdařilo, soubor nebyl uložen:",
        "The download failed, the file was not saved:"},
+      {"Otevřít soubor", "Open file"},
+      {"Otevřít složku", "Open folder"},
+      {"Soubor se nepodařilo otevřít. V systému není nastaven program, který jej otevře:",
+       "The file could not be opened. The desktop has no program set up to open it:"},
+      {"Složku se nepodařilo otevřít. V systému není nastaven správce souborů:",
+       "The folder could not be opened. The desktop has no file manager set up:"},
       {"Připojuji se k obchodu…", "Connecting to the shop…"},
       {"Přípravu aplikace se nepodařilo dokončit. Zkontrolujte volné místo na disku a "
        "oprávnění ke složce s daty.",
@@ -76,6 +82,8 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
        "otevřete znovu:",
        "The web browser could not be started. Set a default browser on the desktop and open the "
        "link again:"},
+      {"Odkaz nevede do obchodu Z-ovaz, a proto nebyl otevřen.",
+       "The link does not lead to the Z-ovaz shop and was not opened."},
       {"Žádné návrhy", "No suggestions"},
       {"Ignorovat slovo", "Ignore word"},
       {"Přidat do slovníku", "Add to dictionary"},

@@ -53,15 +53,18 @@ std::vector<std::string> HandlerArguments(const std::string& exec, const std::st
   return arguments;
 }
 
-bool OpenInDefaultBrowser(const std::string& url) {
-  GAppInfo* handler = g_app_info_get_default_for_uri_scheme("http");
+namespace {
+
+// Starts `handler` (whose reference it takes) with `target` in place of its
+// placeholder.
+bool Start(GAppInfo* handler, const std::string& target) {
   if (handler == nullptr) return false;
   // Started here rather than through g_app_info_launch_uris, which drops the
   // address when the command has no placeholder and mangles it when the
   // placeholder is quoted.
   const char* commandLine = g_app_info_get_commandline(handler);
   const std::vector<std::string> arguments =
-      HandlerArguments(commandLine != nullptr ? commandLine : "", url);
+      HandlerArguments(commandLine != nullptr ? commandLine : "", target);
   g_object_unref(handler);
   if (arguments.empty()) return false;
 
@@ -78,6 +81,31 @@ bool OpenInDefaultBrowser(const std::string& url) {
                     nullptr, nullptr, nullptr, nullptr) != FALSE;
   g_strfreev(environment);
   return started;
+}
+
+}  // namespace
+
+bool OpenInDefaultBrowser(const std::string& url) {
+  return Start(g_app_info_get_default_for_uri_scheme("http"), url);
+}
+
+bool OpenWithDesktop(const std::string& path) {
+  GFile* file = g_file_new_for_path(path.c_str());
+  GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                      G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+  const char* type = info != nullptr ? g_file_info_get_content_type(info) : nullptr;
+  GAppInfo* handler = type != nullptr ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
+  // One that takes only addresses gets the file's; a path is what most take.
+  std::string target = path;
+  if (handler != nullptr && g_app_info_supports_uris(handler) &&
+      !g_app_info_supports_files(handler)) {
+    gchar* uri = g_file_get_uri(file);
+    target = uri;
+    g_free(uri);
+  }
+  if (info != nullptr) g_object_unref(info);
+  g_object_unref(file);
+  return Start(handler, target);
 }
 
 }  // namespace zovaz

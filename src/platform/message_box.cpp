@@ -17,11 +17,51 @@ namespace zovaz {
 
 namespace {
 
+// Return codes of the drawn box's buttons: far from wxWidgets' own ids.
+constexpr int kFirstChoiceId = 1000;
+
 // Over whatever window the user is working in: a box raised while the
 // settings dialog is open must not hide behind it.
 wxWindow* BoxParent(wxWindow* fallbackParent) {
   wxWindow* parent = wxGetActiveWindow();
   return parent != nullptr ? parent : fallbackParent;
+}
+
+// The application title as caption, the text (beside an error icon when
+// asked), and a button for each choice in a row, the last one the default
+// and what Escape gives. Returns the index pressed, -1 when closed otherwise.
+int DrawnBox(wxWindow* parent, const std::string& text, bool errorIcon,
+             const std::vector<std::string>& choices) {
+  wxDialog box(parent, wxID_ANY, Wx(kApplicationTitle));
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  if (errorIcon)
+    row->Add(new wxStaticBitmap(&box, wxID_ANY,
+                                wxArtProvider::GetBitmap(wxART_ERROR, wxART_MESSAGE_BOX)),
+             0, wxALL, 10);
+  row->Add(new wxStaticText(&box, wxID_ANY, Wx(text)), 1,
+           wxALIGN_CENTRE_VERTICAL | wxTOP | wxBOTTOM | wxRIGHT | (errorIcon ? 0 : wxLEFT), 10);
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  buttons->AddStretchSpacer();
+  wxButton* last = nullptr;
+  for (size_t i = 0; i < choices.size(); ++i) {
+    // Plain ids: with wxID_OK and the caption "OK" GTK would show "Budiž".
+    last = new wxButton(&box, wxID_ANY, Wx(choices[i]));
+    last->Bind(wxEVT_BUTTON,
+               [&box, i](wxCommandEvent&) { box.EndModal(static_cast<int>(kFirstChoiceId + i)); });
+    buttons->Add(last, 0, wxLEFT, 6);
+  }
+  box.SetEscapeId(last->GetId());
+  last->SetDefault();
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  column->Add(row, 1, wxEXPAND);
+  column->Add(new wxStaticLine(&box), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
+  column->Add(buttons, 0, wxEXPAND | wxALL, 10);
+  box.SetSizerAndFit(column);
+  box.CentreOnParent();
+  last->SetFocus();
+  // Escape and the window's close box press the escape button.
+  const int result = box.ShowModal() - kFirstChoiceId;
+  return result >= 0 && result < static_cast<int>(choices.size()) ? result : -1;
 }
 
 }  // namespace
@@ -39,29 +79,19 @@ void ModalMessageBoxes::Inform(const std::string& text) {
 void ModalMessageBoxes::Error(const std::string& text) {
   HoldPause pause;
   // GTK 3's native message dialog draws no icon, and an error must not look
-  // like a notice; wxWidgets' own box gives its OK the stock id, which GTK
-  // turns into its translated stock button. So the box is drawn here.
-  wxDialog box(BoxParent(parent_), wxID_ANY, Wx(kApplicationTitle));
-  auto* row = new wxBoxSizer(wxHORIZONTAL);
-  row->Add(
-      new wxStaticBitmap(&box, wxID_ANY, wxArtProvider::GetBitmap(wxART_ERROR, wxART_MESSAGE_BOX)),
-      0, wxALL, 10);
-  row->Add(new wxStaticText(&box, wxID_ANY, Wx(text)), 1,
-           wxALIGN_CENTRE_VERTICAL | wxTOP | wxBOTTOM | wxRIGHT, 10);
-  // A plain id: with wxID_OK and the caption "OK" GTK would show "Budiž".
-  auto* ok = new wxButton(&box, wxID_ANY, "OK");
-  ok->Bind(wxEVT_BUTTON, [&box](wxCommandEvent&) { box.EndModal(wxID_OK); });
-  box.SetAffirmativeId(ok->GetId());
-  box.SetEscapeId(ok->GetId());
-  ok->SetDefault();
-  auto* column = new wxBoxSizer(wxVERTICAL);
-  column->Add(row, 1, wxEXPAND);
-  column->Add(new wxStaticLine(&box), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
-  column->Add(ok, 0, wxALIGN_RIGHT | wxALL, 10);
-  box.SetSizerAndFit(column);
-  box.CentreOnParent();
-  ok->SetFocus();
-  box.ShowModal();
+  // like a notice.
+  DrawnBox(BoxParent(parent_), text, true, {"OK"});
+}
+
+int ModalMessageBoxes::Choose(const std::string& text, const std::vector<std::string>& choices) {
+  if (choices.empty()) {
+    Inform(text);
+    return -1;
+  }
+  HoldPause pause;
+  // Drawn here: the native box orders its buttons by their stock role, which
+  // would put closing between two actions and give Escape to one of them.
+  return DrawnBox(BoxParent(parent_), text, false, choices);
 }
 
 }  // namespace zovaz

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class wxWindow;
 
@@ -17,6 +18,13 @@ class MessageSink {
   virtual void Inform(const std::string& text) = 0;
   // The application title as caption, error icon, OK.
   virtual void Error(const std::string& text) = 0;
+  // As Inform, with a button for each of `choices` instead of OK; returns
+  // the index of the one pressed, -1 when the box was closed otherwise.
+  // A sink without buttons informs, and nothing is chosen.
+  virtual int Choose(const std::string& text, const std::vector<std::string>& /*choices*/) {
+    Inform(text);
+    return -1;
+  }
 };
 
 // Modal wxWidgets message boxes over `parent` (may be null).
@@ -25,6 +33,8 @@ class ModalMessageBoxes : public MessageSink {
   void SetParent(wxWindow* parent) { parent_ = parent; }
   void Inform(const std::string& text) override;
   void Error(const std::string& text) override;
+  // The last choice is the default and what Escape gives.
+  int Choose(const std::string& text, const std::vector<std::string>& choices) override;
 
  private:
   wxWindow* parent_ = nullptr;

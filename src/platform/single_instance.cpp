@@ -32,8 +32,13 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char kRaiseRequest[] = "raise";
 constexpr char kRaiseAnswer[] = "ok";
+// An address to show comes as a second line, so that a holder that knows
+// only the first still raises its window.
+constexpr char kOpenLine[] = "open ";
 // A line longer than any message of the exchange is not one of them.
 constexpr size_t kMaxLine = 256;
+// The raise line and an address of the longest length a link may have.
+constexpr size_t kMaxRequest = kMaxLine + 4200;
 // Only the same user can connect, so this merely bounds the descriptors a
 // misbehaving program of the user's own can tie up.
 constexpr size_t kMaxPendingRequests = 16;
@@ -77,11 +82,23 @@ int MillisecondsLeft(Clock::time_point deadline) {
   return static_cast<int>(std::max<long long>(left, 0));
 }
 
+// One line whatever it holds: a line break would end the address early and
+// the rest could pass for a shorter one. A space has no place in an address,
+// so the altered one is refused rather than shown.
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < ' ' || c == 0x7f) c = ' ';
+  return text.substr(0, kMaxRequest - kMaxLine - sizeof kOpenLine - 1);
+}
+
 // Sends the request and waits for the answer line until the deadline.
-bool Converse(int fd, Clock::time_point deadline, const std::string& startupId) {
+bool Converse(int fd, Clock::time_point deadline, const std::string& startupId,
+              const std::string& link) {
   if (!PeerIsSameUser(fd)) return false;
   const std::string id = Printable(startupId);
-  const std::string request = std::string(kRaiseRequest) + (id.empty() ? "" : " " + id) + "\n";
+  // In one piece, so that the holder reads the address with the request.
+  const std::string request = std::string(kRaiseRequest) + (id.empty() ? "" : " " + id) + "\n" +
+                              (link.empty() ? "" : kOpenLine + OneLine(link) + "\n");
   if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) !=
       static_cast<ssize_t>(request.size()))
     return false;
@@ -116,6 +133,7 @@ struct SingleInstance::Request {
   std::string received;
   bool waiting = false;  // read whole, not yet answered
   std::string startupId;
+  std::string link;
 };
 
 SingleInstance::SingleInstance(const std::string& dataDir) {
@@ -174,7 +192,8 @@ bool SingleInstance::TryLock() {
 
 bool SingleInstance::AlreadyRunning() { return !TryLock() && lockFd_ >= 0; }
 
-bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startupId) {
+bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startupId,
+                                       const std::string& link) {
   if (lockFd_ < 0 || held_) return false;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
@@ -185,7 +204,7 @@ bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startup
       const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
       if (fd < 0) return false;
       if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
-        const bool answered = Converse(fd, deadline, startupId);
+        const bool answered = Converse(fd, deadline, startupId, link);
         close(fd);
         return answered;
       }
@@ -201,14 +220,16 @@ bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startup
   }
 }
 
-bool SingleInstance::HandOverToRunning(int timeoutMs, const std::string& startupId) {
+bool SingleInstance::HandOverToRunning(int timeoutMs, const std::string& startupId,
+                                       const std::string& link) {
   if (!AlreadyRunning()) return false;
-  AskRunningToRaise(timeoutMs, startupId);
+  AskRunningToRaise(timeoutMs, startupId, link);
   // Whether or not it answered, it still holds the folder unless it ended.
   return AlreadyRunning();
 }
 
-bool SingleInstance::ListenForRaise(std::function<bool(const std::string&)> onRaise) {
+bool SingleInstance::ListenForRaise(std::function<bool(const std::string&)> onRaise,
+                                    std::function<void(const std::string&)> onLink) {
   if (!held_ || listenFd_ >= 0) return false;
   for (const std::string& path : channelPaths_) {
     sockaddr_un address;
@@ -229,6 +250,7 @@ bool SingleInstance::ListenForRaise(std::function<bool(const std::string&)> onRa
   }
   if (listenFd_ < 0) return false;
   onRaise_ = std::move(onRaise);
+  onLink_ = std::move(onLink);
   listenSource_ = g_unix_fd_add(
       listenFd_, G_IO_IN,
       [](gint, GIOCondition, gpointer self) -> gboolean {
@@ -272,22 +294,35 @@ bool SingleInstance::ReadRequest(Request& request) {
     if (count > 0) {
       if (request.waiting) continue;  // nothing more is expected
       request.received.append(buffer, static_cast<size_t>(count));
-      if (request.received.find('\n') != std::string::npos || request.received.size() > kMaxLine)
-        break;
+      if (request.received.size() > kMaxRequest) break;
       continue;
     }
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0 && errno == EAGAIN) return true;
-    // Closed or failed: an asker that gave up needs no answer.
+    if (count < 0 && errno == EAGAIN) {
+      // Whole once every line begun has ended (an older asker sends one).
+      if (request.waiting || request.received.empty() || request.received.back() != '\n')
+        return true;
+      break;
+    }
+    // An asker that gave up after a whole request still wanted the window
+    // up; it only needs no answer.
+    if (count == 0 && !request.waiting && !request.received.empty() &&
+        request.received.back() == '\n')
+      break;
+    // Closed or failed otherwise: nothing to do.
     requests_.erase(fd);
     return false;
   }
   const size_t end = request.received.find('\n');
   const std::string line = end == std::string::npos ? "" : request.received.substr(0, end);
   const std::string prefix = std::string(kRaiseRequest) + " ";
-  if (line == kRaiseRequest || line.rfind(prefix, 0) == 0) {
+  if (line.size() <= kMaxLine && (line == kRaiseRequest || line.rfind(prefix, 0) == 0)) {
     request.waiting = true;
     request.startupId = line.size() > prefix.size() ? Printable(line.substr(prefix.size())) : "";
+    const std::string rest = request.received.substr(end + 1);
+    const size_t linkEnd = rest.find('\n');
+    if (rest.rfind(kOpenLine, 0) == 0 && linkEnd != std::string::npos)
+      request.link = rest.substr(sizeof kOpenLine - 1, linkEnd - (sizeof kOpenLine - 1));
   }
   if (!request.waiting) {
     requests_.erase(fd);
@@ -311,15 +346,18 @@ bool SingleInstance::Answer(int fd) {
   const auto found = requests_.find(fd);
   if (found == requests_.end()) return true;
   const std::string startupId = found->second->startupId;
+  const std::string link = found->second->link;
   // Raising may run a nested event loop that dispatches further requests:
   // only the descriptor is held across it.
   if (onRaise_ && !onRaise_(startupId)) return false;
-  const auto again = requests_.find(fd);
-  if (again == requests_.end()) return true;
-  // The asker may have given up already; the window is up all the same.
-  const std::string answer = std::string(kRaiseAnswer) + "\n";
-  send(fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-  requests_.erase(again);
+  if (const auto again = requests_.find(fd); again != requests_.end()) {
+    // The asker may have given up already; the window is up all the same.
+    const std::string answer = std::string(kRaiseAnswer) + "\n";
+    send(fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    requests_.erase(again);
+  }
+  // After the answer: whatever showing it takes, the asker need not wait.
+  if (onLink_ && !link.empty()) onLink_(link);
   return true;
 }
 

@@ -38,21 +38,27 @@ class SingleInstance {
   // confirmed. Gives up after `timeoutMs`, or as soon as the holder lets go
   // (it was on its way out; this one then holds the lock). `startupId` is
   // this start's desktop start-up id, handed on so that the desktop ends its
-  // busy cursor and lets the raised window take the focus.
-  bool AskRunningToRaise(int timeoutMs = 2000, const std::string& startupId = {});
+  // busy cursor and lets the raised window take the focus. `link`, when
+  // given, is an address the holder is asked to show (see ListenForRaise).
+  bool AskRunningToRaise(int timeoutMs = 2000, const std::string& startupId = {},
+                         const std::string& link = {});
 
   // The start-up decision: true when another client holds the data folder,
   // which has been asked to come to the front (answered or not), so this one
   // must end without touching the folder.
-  bool HandOverToRunning(int timeoutMs = 2000, const std::string& startupId = {});
+  bool HandOverToRunning(int timeoutMs = 2000, const std::string& startupId = {},
+                         const std::string& link = {});
 
   // For the holder: answers raise requests from the default GLib main
   // context (the one the GUI runs) by calling `onRaise` with the asker's
   // start-up id. While it returns false (no window shown yet) the request
   // waits and is tried again, so the asker learns only of a window raised.
+  // An address the asker handed on goes to `onLink` once the window is up,
+  // as it came: whether to show it is the holder's to decide.
   // False when this process does not hold the lock or cannot listen; the
   // lock still holds.
-  bool ListenForRaise(std::function<bool(const std::string& startupId)> onRaise);
+  bool ListenForRaise(std::function<bool(const std::string& startupId)> onRaise,
+                      std::function<void(const std::string& link)> onLink = {});
 
  private:
   struct Request;
@@ -72,6 +78,7 @@ class SingleInstance {
   unsigned listenSource_ = 0;
   unsigned retrySource_ = 0;
   std::function<bool(const std::string&)> onRaise_;
+  std::function<void(const std::string&)> onLink_;
   std::map<int, std::unique_ptr<Request>> requests_;
 };
 

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/download_folder.h"
+
 namespace zovaz {
 
 namespace {
@@ -64,11 +66,18 @@ bool WholeBodyArrived(WebKitDownload* download, const std::string& written) {
 }  // namespace
 
 std::string DefaultDownloadFolder() {
-  const char* fromEnvironment = std::getenv("XDG_DOWNLOAD_DIR");
-  if (fromEnvironment != nullptr && fromEnvironment[0] == '/') return fromEnvironment;
-  const gchar* desktop = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
-  if (desktop != nullptr && desktop[0] == '/') return desktop;
-  return std::string(g_get_home_dir()) + "/Downloads";
+  DesktopFolders desktop;
+  if (const char* named = std::getenv("XDG_DOWNLOAD_DIR")) desktop.fromEnvironment = named;
+  // Read afresh: the customer may have moved the folder since the last file.
+  g_reload_user_special_dirs_cache();
+  if (const gchar* named = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD))
+    desktop.fromSettings = named;
+  desktop.home = g_get_home_dir();
+  // The messages' locale is the client's own (Czech); LANG is the desktop's.
+  if (const char* language = std::getenv("LANG")) desktop.language = language;
+  return DownloadFolderFor(desktop, [](const std::string& path) {
+    return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR) != FALSE;
+  });
 }
 
 std::string SafeDownloadName(const std::string& suggested) {
@@ -140,7 +149,12 @@ bool WebDownloads::Begin(Transfer& transfer, const std::string& suggested) {
   if (!chooser_) return false;
   // Copied: the owner may be gone when the question returns.
   const Chooser chooser = chooser_;
-  const std::string path = chooser(SafeDownloadName(suggested), DefaultDownloadFolder());
+  const std::string folder = DefaultDownloadFolder();
+  // A folder the desktop names but has not made yet, as a browser makes it;
+  // the dialog would start somewhere unrelated otherwise.
+  // A folder that cannot be made costs the customer only the start place.
+  if (!folder.empty()) mkdir(folder.c_str(), 0755);
+  const std::string path = chooser(SafeDownloadName(suggested), folder);
   if (transfer.owner == nullptr || path.empty() || path.front() != '/') return false;
   transfer.outcome.path = path;
   transfer.temp = ReserveTemporaryFile(path);

@@ -11,8 +11,10 @@
 
 namespace zovaz {
 
-// Where a save dialog starts: $XDG_DOWNLOAD_DIR when set and absolute, else
-// the desktop's download folder from user-dirs.dirs, else ~/Downloads.
+// Where a save dialog starts: the desktop's download folder as
+// DownloadFolderFor (core/download_folder.h) finds it from $XDG_DOWNLOAD_DIR,
+// user-dirs.dirs (read anew each time), the home folder and $LANG. The
+// save dialog makes it when it is missing.
 std::string DefaultDownloadFolder();
 
 // A file name from the server's suggestion that cannot leave the chosen

@@ -130,6 +130,13 @@ void RecordingMessages::Error(const std::string& text) {
   if (whileShown) whileShown(messages.back());
 }
 
+int RecordingMessages::Choose(const std::string& text, const std::vector<std::string>& choices) {
+  EXPECT_FALSE(InputIsHeld()) << text;
+  messages.push_back({false, text, choices});
+  if (whileShown) whileShown(messages.back());
+  return choice;
+}
+
 void ClientTest::SetUp() {
   ASSERT_GT(shop.Start(), 0);
   fs::copy(ZOVAZ_DATA_DIR, exeDir_.path(), fs::copy_options::recursive);
@@ -148,6 +155,10 @@ TForm1Environment ClientTest::Environment() {
   environment.openLink = [this](const std::string& url) {
     openedLinks.push_back(url);
     return true;
+  };
+  environment.openFile = [this](const std::string& path) {
+    openedFiles.push_back(path);
+    return filesOpen;
   };
   environment.download.connectTimeoutMs = 2000;
   environment.download.stallTimeoutMs = 2000;

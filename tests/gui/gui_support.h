@@ -49,6 +49,7 @@ std::vector<wxColour> ScreenPixels(const wxRect& rect);
 struct RecordedMessage {
   bool error;
   std::string text;
+  std::vector<std::string> choices = {};  // the buttons offered, if any
 };
 
 // Records message boxes instead of showing them; an optional hook runs
@@ -57,6 +58,9 @@ class RecordingMessages : public MessageSink {
  public:
   void Inform(const std::string& text) override;
   void Error(const std::string& text) override;
+  // Recorded as a notice; the customer's answer is `choice`.
+  int Choose(const std::string& text, const std::vector<std::string>& choices) override;
+  int choice = -1;
   std::vector<RecordedMessage> messages;
   std::function<void(const RecordedMessage&)> whileShown;
 };
@@ -100,6 +104,10 @@ class ClientTest : public ::testing::Test {
   RecordingMessages recorder;
   // Addresses the client handed to the desktop's browser.
   std::vector<std::string> openedLinks;
+  // Saved files and folders the client asked the desktop to open, and
+  // whether an application starts for them.
+  std::vector<std::string> openedFiles;
+  bool filesOpen = true;
   TForm1* form = nullptr;
 
  private:

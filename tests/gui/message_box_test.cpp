@@ -48,5 +48,31 @@ TEST(MessageBoxes, NoticeAndErrorShowTheTextAndAPlainOk) {
   }
 }
 
+TEST(MessageBoxes, ChoiceBoxShowsTheClientsOwnLabelsAndTellsWhichWasPressed) {
+  ScopedCzechToolkit czech;
+  ModalMessageBoxes boxes;
+  const std::string text = "Soubor byl uložen:\n/tmp/faktura.pdf";
+  const std::vector<std::string> choices = {"Otevřít soubor", "Otevřít složku", "OK"};
+  for (size_t pressed = 0; pressed < choices.size(); ++pressed) {
+    SCOPED_TRACE(choices[pressed]);
+    std::vector<std::string> shown;
+    int ticks = 0;
+    wxTimer driver;
+    driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      // Left up a moment, for whoever looks at it.
+      if (++ticks > 5 && shown.empty() && Holds(ShownTexts(), text)) {
+        shown = ShownTexts();
+        ClickShownButton(choices[pressed]);
+      }
+      if (ticks > 80) ClickShownButton("OK") || ClickShownButton("Budiž");
+    });
+    driver.Start(100);
+    EXPECT_EQ(boxes.Choose(text, choices), static_cast<int>(pressed));
+    driver.Stop();
+    for (const char* label : {"Ano", "Ne", "Zrušit", "Budiž"})
+      EXPECT_FALSE(Holds(shown, label)) << label;
+  }
+}
+
 }  // namespace
 }  // namespace zovaz::testing

@@ -57,7 +57,8 @@ void PrepareDataFolder(const std::string& localAppData, const std::string& siteU
 
 class ClientProcess {
  public:
-  ClientProcess(const std::string& localAppData, const std::string& siteUrl)
+  ClientProcess(const std::string& localAppData, const std::string& siteUrl,
+                std::vector<std::string> arguments = {})
       : log_(localAppData + "/client-" + std::to_string(++started_) + ".log") {
     std::vector<std::string> variables;
     for (char** variable = environ; *variable != nullptr; ++variable) {
@@ -67,17 +68,21 @@ class ClientProcess {
     }
     variables.push_back("XDG_DATA_HOME=" + localAppData);
     variables.push_back("ZOVAZ_VENDOR_SITE_URL=" + siteUrl);
+    variables.push_back("ZOVAZ_VERBOSE=1");
     std::vector<char*> envp;
     for (std::string& entry : variables) envp.push_back(entry.data());
     envp.push_back(nullptr);
     std::string program = ZOVAZ_EXECUTABLE;
-    char* argv[] = {program.data(), nullptr};
+    std::vector<char*> argv{program.data()};
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
 
@@ -197,6 +202,46 @@ TEST(SingleInstanceProcess, StartDuringASlowStartUpRaisesTheFirstWindowOnceShown
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(12));
   ClientProcess second(appData.path(), site.Url());
   EXPECT_EQ(second.WaitForExit(10000), 0) << second.Log();
+  EXPECT_TRUE(first.Running()) << first.Log();
+}
+
+TEST(SingleInstanceProcess, DesktopLinksShowTheShopsOwnPagesInTheRunningClientOnly) {
+  shop::ShopServer shop;
+  ASSERT_GT(shop.Start(), 0);
+  const auto requested = [&shop](const std::string& path) {
+    for (const std::string& request : shop.Requests())
+      if (request.rfind("GET " + path + " ", 0) == 0) return true;
+    return false;
+  };
+  TempDir appData;
+  PrepareDataFolder(appData.path(), shop.BaseUrl());
+  const std::string host = "zovaz://127.0.0.1:" + std::to_string(shop.Port());
+
+  // A link given at start is shown once the start-up is over.
+  ClientProcess first(appData.path(), shop.BaseUrl(), {"--verbose", host + "/cze/produkt/1"});
+  ASSERT_TRUE(PumpUntil([&] { return requested("/cze/produkt/1"); }, 60000)) << first.Log();
+
+  // Handed to the running client by a second start, which ends.
+  ClientProcess second(appData.path(), shop.BaseUrl(), {"https://127.0.0.1/cze/kosik?k=1"});
+  EXPECT_EQ(second.WaitForExit(10000), 0) << second.Log();
+  EXPECT_TRUE(PumpUntil([&] { return requested("/cze/kosik?k=1"); }, 10000)) << first.Log();
+
+  // Refused: another host, and the shop's own host with a login in it.
+  for (const std::string& link :
+       {std::string("zovaz://elsewhere.test/cze/kosik"),
+        host + "/cze/moveup/zakaznik/movedown/0123456789abcdef0123456789abcdef"}) {
+    ClientProcess refused(appData.path(), shop.BaseUrl(), {link});
+    EXPECT_EQ(refused.WaitForExit(10000), 0) << refused.Log();
+  }
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        const std::string log = first.Log();
+        return log.find("link not opened: another host") != std::string::npos &&
+               log.find("link not opened: it carries the login secret") != std::string::npos;
+      },
+      10000))
+      << first.Log();
+  EXPECT_FALSE(requested("/cze/moveup/zakaznik/movedown/0123456789abcdef0123456789abcdef"));
   EXPECT_TRUE(first.Running()) << first.Log();
 }
 

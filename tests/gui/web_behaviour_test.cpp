@@ -234,6 +234,34 @@ TEST_F(WebBehaviourDownloads, InvoiceIsSavedWholeWhereTheUserChose) {
   const auto message = AwaitMessage();
   EXPECT_FALSE(message.error);
   EXPECT_EQ(message.text, "Soubor byl uložen:\n" + chosen);
+  EXPECT_EQ(message.choices, (Names{"Otevřít soubor", "Otevřít složku", "OK"}));
+  EXPECT_TRUE(openedFiles.empty());  // closed without a choice
+}
+
+TEST_F(WebBehaviourDownloads, TheEndBoxOpensTheFileOrItsFolderAndSaysWhenNothingStarts) {
+  // A download folder the desktop names but has not made yet is made.
+  const std::string folder = Folder() + "/Stažené";
+  setenv("XDG_DOWNLOAD_DIR", folder.c_str(), 1);
+  const std::string chosen = folder + "/2026-001.pdf";
+  Answer(chosen);
+  recorder.choice = 0;
+  ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
+  EXPECT_EQ(offeredFolder_, folder);
+  EXPECT_TRUE(outcome_->saved);
+  ASSERT_FALSE(AwaitMessage().error);
+  EXPECT_EQ(openedFiles, std::vector<std::string>{chosen});
+
+  // The desktop has no file manager.
+  outcome_.reset();
+  recorder.messages.clear();
+  recorder.choice = 1;
+  filesOpen = false;
+  ASSERT_TRUE(Download("document.getElementById('invoice').click()"));
+  ASSERT_TRUE(PumpUntil([&] { return recorder.messages.size() == 2; }, 5000));
+  EXPECT_EQ(openedFiles, (std::vector<std::string>{chosen, folder}));
+  EXPECT_TRUE(recorder.messages[1].error);
+  EXPECT_EQ(recorder.messages[1].text,
+            "Složku se nepodařilo otevřít. V systému není nastaven správce souborů:\n" + folder);
 }
 
 TEST_F(WebBehaviourDownloads, SavingOverAFileReplacesItWholeAndKeepsItsPermissions) {
@@ -344,16 +372,27 @@ TEST(WebBehaviourDownloadNames, SuggestedNameCannotLeaveTheChosenFolder) {
   EXPECT_EQ(zovaz::SafeDownloadName("faktury/"), "download");
 }
 
-TEST(WebBehaviourDownloadNames, DefaultFolderFollowsTheDesktopSettings) {
-  zovaz::testing::ScopedEnv restored("XDG_DOWNLOAD_DIR", "/srv/stazene");
+// The suite's home and configuration folders are throw-away ones.
+TEST(WebBehaviourDownloadNames, DefaultFolderFollowsTheDesktopSettingsAndIsNeverTheHome) {
+  zovaz::testing::ScopedEnv variable("XDG_DOWNLOAD_DIR", nullptr);
+  zovaz::testing::ScopedEnv language("LANG", "cs_CZ.UTF-8");
+  const std::string home = std::getenv("HOME");
+  const std::string settings = std::string(std::getenv("XDG_CONFIG_HOME")) + "/user-dirs.dirs";
+  fs::create_directories(fs::path(settings).parent_path());
+  // Changed while the client runs: the next download sees it.
+  WriteFile(settings, "XDG_DOWNLOAD_DIR=\"$HOME/Soubory ke stažení\"\n");
+  EXPECT_EQ(zovaz::DefaultDownloadFolder(), home + "/Soubory ke stažení");
+  // Set to the home itself, the desktop has no such folder.
+  WriteFile(settings, "XDG_DOWNLOAD_DIR=\"$HOME/\"\n");
+  EXPECT_EQ(zovaz::DefaultDownloadFolder(), home + "/Stažené");
+  fs::create_directory(home + "/Downloads");
+  EXPECT_EQ(zovaz::DefaultDownloadFolder(), home + "/Downloads");
+  fs::remove(home + "/Downloads");
+  fs::remove(settings);
+  setenv("LANG", "C.UTF-8", 1);
+  EXPECT_EQ(zovaz::DefaultDownloadFolder(), home + "/Downloads");
+  setenv("XDG_DOWNLOAD_DIR", "/srv/stazene", 1);
   EXPECT_EQ(zovaz::DefaultDownloadFolder(), "/srv/stazene");
-  // A relative value is no folder to start in.
-  setenv("XDG_DOWNLOAD_DIR", "Stažené", 1);
-  // This test home has no user-dirs.dirs.
-  const std::string fallback = std::string(std::getenv("HOME")) + "/Downloads";
-  EXPECT_EQ(zovaz::DefaultDownloadFolder(), fallback);
-  unsetenv("XDG_DOWNLOAD_DIR");
-  EXPECT_EQ(zovaz::DefaultDownloadFolder(), fallback);
 }
 
 }  // namespace

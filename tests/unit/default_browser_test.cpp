@@ -89,11 +89,18 @@ class DefaultBrowser : public ::testing::Test {
   void Defaults(const fs::path& list, const std::string& scheme, const std::string& id) {
     Write(list, "[Default Applications]\nx-scheme-handler/" + scheme + "=" + id + "\n");
   }
+  void TypeDefaults(const std::string& lines) {
+    Write(UserList(), "[Default Applications]\n" + lines);
+  }
   fs::path UserList() const { return root_ / "user-config" / "mimeapps.list"; }
 
   // OpenInDefaultBrowser(url) in a fresh child: 1 true, 0 false, -1 the
   // child did not finish normally.
   int OpenInChild(const std::string& url) {
+    return InChild([&] { return zovaz::OpenInDefaultBrowser(url); });
+  }
+  template <typename Open>
+  int InChild(Open open) {
     const pid_t child = fork();
     if (child == 0) {
       setenv("XDG_DATA_HOME", (root_ / "user-data").c_str(), 1);
@@ -101,7 +108,7 @@ class DefaultBrowser : public ::testing::Test {
       setenv("XDG_DATA_DIRS", (root_ / "system-data").c_str(), 1);
       setenv("XDG_CONFIG_DIRS", (root_ / "system-config").c_str(), 1);
       unsetenv("XDG_CURRENT_DESKTOP");
-      _exit(zovaz::OpenInDefaultBrowser(url) ? 1 : 0);
+      _exit(open() ? 1 : 0);
     }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
@@ -171,6 +178,32 @@ TEST_F(DefaultBrowser, FalseWhenTheHandlersProgramIsGone) {
   Defaults(UserList(), "http", "recorder.desktop");
   fs::remove(program);
   EXPECT_EQ(OpenInChild(kVendorAddress), 0);
+}
+
+TEST_F(DefaultBrowser, SavedFileAndItsFolderOpenInTheDesktopsApplicationsForThem) {
+  // The system's types, none of its applications.
+  fs::create_directory_symlink("/usr/share/mime", root_ / "system-data" / "mime");
+  const fs::path saved = root_ / "Stažené" / "faktura leden.pdf";
+  fs::create_directories(saved.parent_path());
+  Write(saved, "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+  const std::string recorder = "'" + Recorder("rec.sh").string() + "'";
+  Desktop("user-data", "viewer.desktop", recorder + " --view %f");
+  Desktop("user-data", "files.desktop", recorder + " %U");
+  // Neither registered: nothing starts, and the caller hears of it.
+  EXPECT_EQ(InChild([&] { return zovaz::OpenWithDesktop(saved.string()); }), 0);
+  EXPECT_EQ(InChild([&] { return zovaz::OpenWithDesktop(saved.parent_path().string()); }), 0);
+
+  TypeDefaults("application/pdf=viewer.desktop\ninode/directory=files.desktop\n");
+  ASSERT_EQ(InChild([&] { return zovaz::OpenWithDesktop(saved.string()); }), 1);
+  EXPECT_EQ(RecordedArguments(), (Words{"--view", saved.string()}));
+  fs::remove(RecordPath());
+  // A handler that takes addresses only gets the folder's.
+  ASSERT_EQ(InChild([&] { return zovaz::OpenWithDesktop(saved.parent_path().string()); }), 1);
+  EXPECT_EQ(RecordedArguments(), Words{"file://" + (root_ / "Sta%C5%BEen%C3%A9").string()});
+  fs::remove(RecordPath());
+  // A file gone since it was saved.
+  EXPECT_EQ(InChild([&] { return zovaz::OpenWithDesktop((root_ / "gone.pdf").string()); }), 0);
+  EXPECT_EQ(RecordedArguments(300), std::nullopt);
 }
 
 }  // namespace

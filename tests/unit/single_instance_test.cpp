@@ -14,6 +14,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "common/test_files.h"
 #include "common/test_servers.h"
@@ -211,23 +212,37 @@ TEST(SingleInstanceRaise, HolderOnItsWayOutHandsTheFolderOver) {
   EXPECT_TRUE(SingleInstance(dataDir).AlreadyRunning());
 }
 
-TEST(SingleInstanceRaise, RequestWaitsUntilAWindowIsShownAndCarriesTheStartupId) {
+TEST(SingleInstanceRaise, RequestWaitsUntilAWindowIsShownAndCarriesTheStartupIdAndLink) {
   TempDir home;
   const std::string dataDir = DataDirOf(home.path());
   SingleInstance first(dataDir);
   int tries = 0;
   std::string startupId;
+  std::vector<std::string> links;
   // No window for the first tries, as while the start-up has none shown.
-  ASSERT_TRUE(first.ListenForRaise([&](const std::string& id) {
-    startupId = id;
-    return ++tries >= 3;
-  }));
+  ASSERT_TRUE(first.ListenForRaise(
+      [&](const std::string& id) {
+        startupId = id;
+        return ++tries >= 3;
+      },
+      [&](const std::string& link) { links.push_back(link); }));
   SingleInstance second(dataDir);
+  // Longer than any line of the older exchange.
+  const std::string link = "zovaz://obchod.test/cze/produkt?id=" + std::string(3000, '7');
   const auto start = Clock::now();
-  EXPECT_TRUE(WhileLoopRuns([&] { return second.AskRunningToRaise(5000, "launcher-1_TIME42"); }));
+  EXPECT_TRUE(
+      WhileLoopRuns([&] { return second.AskRunningToRaise(5000, "launcher-1_TIME42", link); }));
   EXPECT_GE(MillisecondsSince(start), 150);
   EXPECT_EQ(tries, 3);
   EXPECT_EQ(startupId, "launcher-1_TIME42");
+  // Handed on once, with the window up, however often the raise was tried.
+  EXPECT_EQ(links, std::vector<std::string>{link});
+  // A line break cannot end the address early and leave a shorter one.
+  tries = 0;
+  EXPECT_TRUE(WhileLoopRuns(
+      [&] { return second.AskRunningToRaise(5000, "", "zovaz://obchod.test/a\nopen b"); }));
+  EXPECT_EQ(links.back(), "zovaz://obchod.test/a open b");
+  EXPECT_EQ(startupId, "");
 
   // An asker that gives up is not answered later.
   tries = -1000;
