@@ -18,6 +18,7 @@
 #include "core/app_config.h"
 #include "core/data_folder.h"
 #include "core/deep_link.h"
+#include "core/io_error.h"
 #include "core/lang_table.h"
 #include "core/loading_script.h"
 #include "core/shop_address.h"
@@ -301,22 +302,38 @@ std::string TForm1::LoginUrl() const {
 
 void TForm1::RefreshStartPage() {
   DownloadOptions options = environment_.download;
-  // A server error page must never become the offline page.
+  // A server error page, half a page or a body left compressed must never
+  // become the offline page.
   options.requireSuccessStatus = true;
-  if (Download(LogoutPageAddress(ServerUrl, Lang), RawStartPagePath(DataDir), options) ==
-      Fetched::kYes) {
-    BuildLocalIndex(RawStartPagePath(DataDir), LocalPage());
-  } else {
-    LogFailure("start page not refreshed: " + LogoutPageAddress(ServerUrl, Lang) + " failed");
+  options.acceptBody = IsWholeStartPage;
+  const std::string address = LogoutPageAddress(ServerUrl, Lang);
+  // A page that cannot be stored keeps the old one, as an unreachable server
+  // does: the start-up goes on, and whether it logs in is not decided here.
+  try {
+    if (Download(address, RawStartPagePath(DataDir), options) == Fetched::kYes) {
+      BuildLocalIndex(RawStartPagePath(DataDir), LocalPage());
+    } else {
+      LogFailure("start page not refreshed: " + address + " failed or was not whole");
+    }
+  } catch (const IoError& error) {
+    LogFailure("start page not refreshed, the old one stays: " + std::string(error.what()) +
+               " under " + AppFolderPath(DataDir));
   }
 }
 
 void TForm1::BuildLocalIndex(const std::string& source, const std::string& target) {
   DownloadOptions options = environment_.download;
   options.requireSuccessStatus = true;
-  if (Download(StyleSheetAddress(environment_.vendorSiteUrl), StyleSheetPath(DataDir), options) !=
-      Fetched::kYes)
-    LogFailure("style sheet not refreshed: " + StyleSheetAddress(environment_.vendorSiteUrl));
+  options.acceptBody = [](const std::string& body) { return !LooksCompressed(body); };
+  const std::string sheet = StyleSheetAddress(environment_.vendorSiteUrl);
+  // The old style sheet serves the new page well enough.
+  try {
+    if (Download(sheet, StyleSheetPath(DataDir), options) != Fetched::kYes)
+      LogFailure("style sheet not refreshed: " + sheet);
+  } catch (const IoError& error) {
+    LogFailure("style sheet not refreshed: " + std::string(error.what()) + " for " +
+               StyleSheetPath(DataDir));
+  }
   WriteFileAtomically(target, RewriteStartPage(ReadFileBytes(source), environment_.vendorSiteUrl));
 }
 

@@ -16,7 +16,43 @@ bool MatchesAt(const std::string& text, size_t pos, const std::string& find) {
   return true;
 }
 
+bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// The last place `find` starts in `text`, letter case ignored.
+size_t FindLastIgnoreCase(const std::string& text, const std::string& find) {
+  for (size_t pos = text.size() < find.size() ? std::string::npos : text.size() - find.size();
+       pos != std::string::npos; --pos) {
+    if (MatchesAt(text, pos, find)) return pos;
+  }
+  return std::string::npos;
+}
+
 }  // namespace
+
+bool LooksCompressed(const std::string& body) {
+  return body.rfind("\x1F\x8B", 0) == 0 || body.rfind("\x28\xB5\x2F\xFD", 0) == 0;
+}
+
+bool IsWholeStartPage(const std::string& page) {
+  if (LooksCompressed(page)) return false;
+  const size_t close = FindLastIgnoreCase(page, "</html");
+  if (close == std::string::npos) return false;
+  size_t pos = page.find('>', close);
+  if (pos == std::string::npos) return false;
+  // Servers and proxies may sign a page off after it ends.
+  for (++pos; pos < page.size();) {
+    if (IsHtmlSpace(page[pos])) {
+      ++pos;
+    } else if (page.compare(pos, 4, "<!--") == 0) {
+      const size_t end = page.find("-->", pos + 4);
+      if (end == std::string::npos) return false;
+      pos = end + 3;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
 
 std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& find,
                                  const std::string& replacement) {

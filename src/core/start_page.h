@@ -11,6 +11,15 @@ namespace zovaz {
 // not searched again; every output line ends in CR LF; 0x1A ends the input.
 std::string RewriteStartPage(const std::string& page, const std::string& vendorSiteUrl);
 
+// True for what the rewrite may be given: the page ends with its closing
+// html tag (only white space and comments after it) and is not a
+// compressed stream. Half a page, or a body left encoded, is not.
+bool IsWholeStartPage(const std::string& page);
+
+// True when `body` begins as a gzip or zstd stream does: bytes that were
+// meant to be decoded before anyone read them as text.
+bool LooksCompressed(const std::string& body);
+
 // One line through the three rules.
 std::string RewriteStartPageLine(const std::string& line, const std::string& vendorSiteUrl);
 

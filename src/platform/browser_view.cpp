@@ -289,7 +289,21 @@ bool BrowserView::KeepCookiesIn(const std::string& folder) {
 }
 
 bool BrowserView::KeepSiteDataPrivate(std::string* failure) {
-  return RestrictSiteDataFolders(view_->GetNativeBackend(), failure);
+  bool kept = RestrictSiteDataFolders(view_->GetNativeBackend(), failure);
+  // Shared: the engine may answer after this view is gone.
+  auto emptied = std::make_shared<int>(-1);
+  KeepNoPagesCached(view_->GetNativeBackend(), [emptied](bool done) { *emptied = done ? 1 : 0; });
+  {
+    Wait wait{std::chrono::milliseconds(kCacheEmptyDeadlineMs)};
+    wait.Until([&emptied] { return *emptied >= 0; });
+  }
+  if (*emptied != 1) {
+    kept = false;
+    if (failure != nullptr)
+      *failure += (failure->empty() ? "" : "; ") +
+                  std::string("the cache of earlier runs, which may hold login addresses");
+  }
+  return kept;
 }
 
 int BrowserView::HandlePrintSignal(void* webView, void* printOperation, void* self) {

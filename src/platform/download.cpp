@@ -102,6 +102,9 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+  // A server may compress whatever it is asked for or not; what curl cannot
+  // decode then fails the transfer instead of landing in the file encoded.
+  curl_easy_setopt(curl.get(), CURLOPT_ACCEPT_ENCODING, "");
   // These are curl's defaults; stated so that no later edit loosens them.
   curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl.get(), CURLOPT_SSL_VERIFYHOST, 2L);
@@ -124,6 +127,7 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
   if (options.requireSuccessStatus && (status < 200 || status > 299)) return false;
   curl.reset();
+  if (options.acceptBody && !options.acceptBody(transfer.body)) return false;
 
   WriteFileAtomically(path, transfer.body);
   return true;

@@ -7,6 +7,7 @@
 #include <webkit2/webkit2.h>
 
 #include <cerrno>
+#include <memory>
 
 namespace zovaz {
 
@@ -33,6 +34,16 @@ bool MakePrivateFile(const std::string& path) {
   const bool ok = fchmod(fd, 0600) == 0;
   close(fd);
   return ok;
+}
+
+void CachesCleared(GObject* manager, GAsyncResult* result, gpointer data) {
+  const std::unique_ptr<std::function<void(bool)>> done(
+      static_cast<std::function<void(bool)>*>(data));
+  GError* error = nullptr;
+  const bool cleared = webkit_website_data_manager_clear_finish(
+                           WEBKIT_WEBSITE_DATA_MANAGER(manager), result, &error) != FALSE;
+  if (error != nullptr) g_error_free(error);
+  (*done)(cleared);
 }
 
 }  // namespace
@@ -74,6 +85,19 @@ bool RestrictSiteDataFolders(void* nativeView, std::string* failure) {
   }
   if (failure != nullptr) *failure = failed;
   return failed.empty();
+}
+
+void KeepNoPagesCached(void* nativeView, std::function<void(bool emptied)> done) {
+  WebKitWebContext* context = webkit_web_view_get_context(WEBKIT_WEB_VIEW(nativeView));
+  // The model that writes no cache records: the engine then stores nothing
+  // on disk, not even the records it writes once a page has settled.
+  webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+  const auto caches = static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_DISK_CACHE |
+                                                          WEBKIT_WEBSITE_DATA_MEMORY_CACHE);
+  // A time span of 0 is everything, however old.
+  webkit_website_data_manager_clear(webkit_web_context_get_website_data_manager(context), caches, 0,
+                                    nullptr, &CachesCleared,
+                                    new std::function<void(bool)>(std::move(done)));
 }
 
 }  // namespace zovaz

@@ -2,6 +2,7 @@
 // folder under the data folder, and the engine's own site data owner-only.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/data_files.h"
@@ -22,5 +23,13 @@ bool KeepCookiesIn(void* nativeView, const std::string& folder);
 // the folders left as they were named in `failure` when given, when one
 // cannot be made private.
 bool RestrictSiteDataFolders(void* nativeView, std::string* failure = nullptr);
+
+// The engine's disk cache keeps the addresses it loads, a login address
+// with its digest among them, in records it writes seconds after a page has
+// settled, so no emptying at a logout could be sure to come after them.
+// Stops it caching pages on disk or in memory, for every view of the process,
+// and empties what earlier runs kept; `done` runs on the GUI thread once the
+// engine has emptied it, with whether it could.
+void KeepNoPagesCached(void* nativeView, std::function<void(bool emptied)> done);
 
 }  // namespace zovaz

@@ -23,6 +23,25 @@ std::string Label(wxMenuItem* item) { return std::string(item->GetItemLabelText(
 
 class MainWindowTest : public ClientTest {};
 
+// What the program logs, verbose entries included, while it lives.
+class CapturedLog {
+ public:
+  CapturedLog() : previous_(wxLog::SetActiveTarget(&capture_)) { wxLog::SetVerbose(true); }
+  ~CapturedLog() {
+    wxLog::SetVerbose(false);
+    wxLog::SetActiveTarget(previous_);
+  }
+  std::string Text() {
+    wxLog::FlushActive();
+    return text_.str();
+  }
+
+ private:
+  std::ostringstream text_;
+  wxLogStream capture_{&text_};
+  wxLog* previous_;
+};
+
 }  // namespace
 
 TEST_F(MainWindowTest, IsAFixedWindowWithTheDesignedClientArea) {
@@ -112,17 +131,56 @@ TEST_F(MainWindowTest, SecondStartSkipsTheSetupAndTidiesAnOlderLayout) {
   EXPECT_TRUE(fs::exists(DataDir() + "/__app/lilindex.html.Xy12ab"));
 }
 
+TEST_F(MainWindowTest, AStartPageThatCannotBeStoredIsLoggedAndTheLoginGoesOn) {
+  // A style sheet folder the client may not write to, and a folder where
+  // the downloaded page belongs: the refresh fails, the login does not.
+  for (const bool pageBlocked : {false, true}) {
+    SCOPED_TRACE(pageBlocked);
+    PrepareDataFolder(zovaz::shop::kDemoUser, zovaz::shop::kDemoDigest, "1");
+    const std::string styles = DataDir() + "/__app/assets/styles";
+    const std::string shipped = ReadFile(DataDir() + "/__app/lilindex.html");
+    if (pageBlocked) {
+      fs::remove(DataDir() + "/__app/b.tmp");
+      fs::create_directory(DataDir() + "/__app/b.tmp");
+    } else {
+      fs::permissions(styles, fs::perms(0555));
+    }
+    const std::vector<std::string> sheets = zovaz::testing::ListFolder(styles);
+    CapturedLog log;
+    {
+      zovaz::testing::ScopedFilePermissionsHold hold;
+      const int before = navigations();
+      StartClient();
+      ASSERT_TRUE(WaitForNavigation(before));
+    }
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_NE(ShownAddress().find("/moveup/"), std::string::npos) << ShownAddress();
+    EXPECT_FALSE(form->Pipojit1->IsEnabled());
+    // Whatever could not be stored stays as it was, and says so in the log.
+    EXPECT_EQ(ReadFile(DataDir() + "/__app/lilindex.html") == shipped, pageBlocked);
+    EXPECT_EQ(zovaz::testing::ListFolder(styles), sheets);
+    EXPECT_NE(
+        log.Text().find(pageBlocked ? "start page not refreshed" : "style sheet not refreshed"),
+        std::string::npos)
+        << log.Text();
+    fs::permissions(styles, fs::perms(0755));
+    CloseClient();
+    recorder.messages.clear();
+  }
+}
+
 TEST_F(MainWindowTest, FailingStartupStepIsShownOnceAndAStartPageStillShows) {
-  PrepareDataFolder("", "", "1");
-  // Without its folder the style sheet cannot be stored: the refresh fails,
-  // as on a full disk; the login it would have led to is not tried.
-  fs::remove_all(DataDir() + "/__app/assets/styles");
+  PrepareDataFolder(zovaz::shop::kDemoUser, zovaz::shop::kDemoDigest, "1");
+  // A file where the local content belongs: neither the start page nor the
+  // probe can be stored; only the login's failure is the customer's to see.
+  fs::remove_all(DataDir() + "/__app");
+  WriteFile(DataDir() + "/__app", "");
   StartClient();
   ASSERT_TRUE(WaitForNavigation(0));
   ASSERT_EQ(recorder.messages.size(), 1u);
   EXPECT_TRUE(recorder.messages[0].error);
-  EXPECT_EQ(recorder.messages[0].text, "File not found.");
-  EXPECT_EQ(ShownAddress(), "file://" + DataDir() + "/__app/lilindex.html");
+  EXPECT_EQ(recorder.messages[0].text, "Invalid filename.");
+  EXPECT_EQ(ShownAddress(), "file://" + ExeDir() + "/__app/lilindex.html");
   EXPECT_TRUE(form->Pipojit1->IsEnabled());
 }
 
@@ -159,10 +217,7 @@ TEST_F(MainWindowTest, AFailureTheCustomerIsNotShownIsLoggedWhenAskedFor) {
   PrepareDataFolder("", "", "0");
   StartClient();
   ASSERT_TRUE(WaitForNavigation(0));
-  std::ostringstream log;
-  wxLogStream capture(&log);
-  wxLog* previous = wxLog::SetActiveTarget(&capture);
-  wxLog::SetVerbose(true);
+  CapturedLog log;
   // A data folder that can be read but not written: the save cannot happen.
   {
     zovaz::testing::ScopedFilePermissionsHold asTheCustomer;
@@ -170,19 +225,14 @@ TEST_F(MainWindowTest, AFailureTheCustomerIsNotShownIsLoggedWhenAskedFor) {
     form->SaveCfg();
     fs::permissions(DataDir(), fs::perms::owner_all);
   }
-  wxLog::FlushActive();
-  wxLog::SetVerbose(false);
-  wxLog::SetActiveTarget(previous);
-  EXPECT_NE(log.str().find("configuration not saved: " + DataDir() + "/app.cfg"), std::string::npos)
-      << log.str();
+  EXPECT_NE(log.Text().find("configuration not saved: " + DataDir() + "/app.cfg"),
+            std::string::npos)
+      << log.Text();
   EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST_F(MainWindowTest, EveryCaptionTheWindowsShowHasARowInTheLanguageTable) {
-  std::ostringstream log;
-  wxLogStream capture(&log);
-  wxLog* previous = wxLog::SetActiveTarget(&capture);
-  wxLog::SetVerbose(true);
+  CapturedLog log;
   PrepareDataFolder("", "", "0");
   StartClient();
   ASSERT_TRUE(WaitForNavigation(0));
@@ -198,10 +248,7 @@ TEST_F(MainWindowTest, EveryCaptionTheWindowsShowHasARowInTheLanguageTable) {
   WaitForNavigation(before, 2000);
   settings->Destroy();
   about->Destroy();
-  wxLog::FlushActive();
-  wxLog::SetVerbose(false);
-  wxLog::SetActiveTarget(previous);
-  EXPECT_EQ(log.str().find("no language-table row"), std::string::npos) << log.str();
+  EXPECT_EQ(log.Text().find("no language-table row"), std::string::npos) << log.Text();
   EXPECT_NE(form->Extras().Find(), nullptr);
 }
 

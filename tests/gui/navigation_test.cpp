@@ -1,7 +1,9 @@
 // Start-up navigation, Connect, Disconnect and Print in the real web view
 // against the stand-in shop.
+#include <cstdlib>
 #include <filesystem>
 
+#include "common/test_servers.h"
 #include "core/shop_address.h"
 #include "core/text_file.h"
 #include "crypto/password_digest.h"
@@ -46,16 +48,26 @@ TEST_F(NavigationTest, StartWithoutAutoLoginShowsTheRebuiltLocalPage) {
   EXPECT_TRUE(PageHasMain());
 }
 
-TEST_F(NavigationTest, ServerErrorPageNeverBecomesTheOfflinePage) {
-  PrepareDataFolder("", "", "0");
-  const std::string shipped = ReadFile(DataDir() + "/__app/lilindex.html");
+TEST_F(NavigationTest, AnErrorPageOrHalfAPageNeverBecomesTheOfflinePage) {
+  // The whole page, announced as far shorter than it is.
+  zovaz::testing::RawServer shortened([](int s) {
+    zovaz::testing::ReadRequestHead(s);
+    zovaz::testing::SendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 300\r\n\r\n" +
+                                   zovaz::shop::LoggedOutPage("", zovaz::shop::Language::kCzech));
+  });
   // A server address under which the shop answers 404.
-  zovaz::testing::WriteFile(DataDir() + "/app.cfg",
-                            zovaz::JoinTextLines({shop.BaseUrl() + "/missing", "", "", "0"}));
-  StartClient();
-  ASSERT_TRUE(WaitForNavigation(0));
-  EXPECT_EQ(ReadFile(DataDir() + "/__app/lilindex.html"), shipped);
-  EXPECT_TRUE(ShowsLocalPage());
+  for (const std::string& server : {shop.BaseUrl() + "/missing", shortened.Url("")}) {
+    SCOPED_TRACE(server);
+    PrepareDataFolder("", "", "0");
+    const std::string shipped = ReadFile(DataDir() + "/__app/lilindex.html");
+    zovaz::testing::WriteFile(DataDir() + "/app.cfg", zovaz::JoinTextLines({server, "", "", "0"}));
+    const int before = navigations();
+    StartClient();
+    ASSERT_TRUE(WaitForNavigation(before));
+    EXPECT_EQ(ReadFile(DataDir() + "/__app/lilindex.html"), shipped);
+    EXPECT_TRUE(ShowsLocalPage());
+    CloseClient();
+  }
 }
 
 TEST_F(NavigationTest, AutoLoginLandsOnTheShopWithConnectDisabled) {
@@ -132,6 +144,34 @@ TEST_F(NavigationTest, DisconnectFromTheShopShowsTheLocalPage) {
   ASSERT_TRUE(WaitForNavigation(before));
   EXPECT_TRUE(ShowsLocalPage());
   EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(NavigationTest, NoLoginAddressIsKeptInTheEnginesCache) {
+  const auto cacheHolds = [](const std::string& digest) {
+    for (const auto& entry : fs::recursive_directory_iterator(
+             std::getenv("XDG_CACHE_HOME"), fs::directory_options::skip_permission_denied)) {
+      if (entry.is_regular_file() && ReadFile(entry.path()).find(digest) != std::string::npos)
+        return true;
+    }
+    return false;
+  };
+  const std::string oldDigest = zovaz::PasswordDigest("stare-heslo");
+  PrepareDataFolder(zovaz::shop::kDemoUser, oldDigest, "1");
+  StartClient();
+  ASSERT_TRUE(WaitForNavigation(0));
+  ASSERT_TRUE(ShowsShop());
+  // A new password logs in again, as the settings dialog does on saving it;
+  // a logout follows.
+  form->PasswordHash = DemoDigest();
+  int before = navigations();
+  form->Connect();
+  ASSERT_TRUE(WaitForNavigation(before));
+  before = navigations();
+  Click(form->Lok1);
+  ASSERT_TRUE(WaitForNavigation(before));
+  // The engine writes its records a few seconds after a page has settled.
+  EXPECT_FALSE(zovaz::testing::PumpUntil(
+      [&] { return cacheHolds(oldDigest) || cacheHolds(DemoDigest()); }, 8000));
 }
 
 TEST_F(NavigationTest, DisconnectFromAPageWithoutMainStillReachesTheLocalPage) {

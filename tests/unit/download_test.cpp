@@ -162,6 +162,37 @@ TEST_F(DownloadTest, ATransferThatBreaksOffLeavesTheTargetAsItWas) {
   }
 }
 
+TEST_F(DownloadTest, ABodyIsStoredDecodedOrNotAtAll) {
+  // Compressed whether asked for or not: stored as the text it stands for.
+  const std::string gzipped(
+      "\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\xB3\xC9\x28\xC9\xCD\xB1\x2B\xCF\xC8\xCF\x49"
+      "\xB5\xD1\x07\xB3\xB9\x00\x5C\x20\x85\x62\x13\x00\x00\x00",
+      35);
+  const auto answer = [&gzipped](const std::string& encoding) {
+    return [&gzipped, encoding](int s) {
+      ReadRequestHead(s);
+      SendAll(s, "HTTP/1.1 200 OK\r\nContent-Encoding: " + encoding +
+                     "\r\nContent-Length: 35\r\nConnection: close\r\n\r\n" + gzipped);
+    };
+  };
+  RawServer gzip(answer("gzip"));
+  ASSERT_TRUE(DownloadFile(gzip.Url("/page"), target, options));
+  EXPECT_EQ(ReadFile(target), "<html>whole</html>\n");
+  // An encoding that cannot be decoded is no body to keep.
+  RawServer unknown(answer("x-squeeze"));
+  PrepareTarget();
+  EXPECT_FALSE(DownloadFile(unknown.Url("/page"), target, options));
+  ExpectTargetUntouched();
+
+  // Nor is one the caller refuses.
+  options.acceptBody = [](const std::string& body) { return body != "short\r\n"; };
+  PrepareTarget();
+  EXPECT_FALSE(DownloadFile(http.Url("/text"), target, options));
+  ExpectTargetUntouched();
+  EXPECT_TRUE(DownloadFile(http.Url("/bytes/10"), target, options));
+  EXPECT_EQ(ReadFile(target), Body(10));
+}
+
 TEST_F(DownloadTest, AStalledTransferIsAbandonedAfterTheStallTime) {
   const std::vector<std::function<void(int)>> stalls = {
       [](int s) {  // accepts, then says nothing

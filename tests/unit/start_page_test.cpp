@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "common/test_files.h"
+#include "shop_pages.h"
+
 using namespace zovaz;
 
 namespace {
@@ -88,4 +93,27 @@ TEST(StartPage, CopiesOtherBytesUnchanged) {
       "dka \x9A\xE8\0\xFF",
       12);  // Windows-1250 and a NUL
   EXPECT_EQ(Rewrite(line + "\n"), line + "\r\n");
+}
+
+TEST(StartPage, OnlyAWholeUncompressedPageIsTakenForOne) {
+  // As the shop sends it, and as it ships.
+  const std::string page =
+      zovaz::testing::ReadFile(std::string(ZOVAZ_DATA_DIR) + "/__app/lilindex.html");
+  EXPECT_TRUE(IsWholeStartPage(page));
+  EXPECT_TRUE(IsWholeStartPage(shop::LoggedOutPage(kSite, shop::Language::kEnglish)));
+  EXPECT_TRUE(IsWholeStartPage("<HTML><body></body></HTML >\r\n<!-- served in 3 ms -->\n"));
+  EXPECT_TRUE(IsWholeStartPage("<html></html>"));
+  for (const std::string& broken : std::vector<std::string>{
+           page.substr(0, page.size() / 2),
+           page.substr(0, page.rfind('>')),
+           std::string(),
+           "<html></html><div>",
+           "<html></html><!-- cut",
+           "\x1F\x8B\x08" + page,
+           "\x28\xB5\x2F\xFD" + page,
+       }) {
+    EXPECT_FALSE(IsWholeStartPage(broken)) << broken.substr(0, 40);
+  }
+  EXPECT_TRUE(LooksCompressed("\x1F\x8B"));
+  EXPECT_FALSE(LooksCompressed("body { color: #1F8B00; }"));
 }
