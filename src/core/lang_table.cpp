@@ -64,6 +64,7 @@ std::vector<LangRow> LangTable(const std::string& vendorSiteName) {
       {"Stahování se nezdařilo, soubor nebyl uložen:",
        "The download failed, the file was not saved:"},
       {"Připojuji se k obchodu…", "Connecting to the shop…"},
+      {"Připravuji aplikaci…", "Preparing the application…"},
       {"Přípravu aplikace se nepodařilo dokončit. Zkontrolujte volné místo na disku a "
        "oprávnění ke složce s daty.",
        "Application could not be prepared. Check the free disk space and the data folder's "
