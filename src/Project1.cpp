@@ -109,14 +109,15 @@ class TApplication : public wxApp {
     // the window its first paint otherwise.
     form1->WebBrowser_V11->Widget()->Bind(wxEVT_WEBVIEW_LOADED, &TApplication::FirstPageDone, this);
     form1->WebBrowser_V11->Widget()->Bind(wxEVT_WEBVIEW_ERROR, &TApplication::FirstPageDone, this);
-    form1->Show();
+    // Shown already when the sequence waited; otherwise once the view has
+    // drawn, so the window never opens on an empty view.
+    form1->ShowWhenDrawn();
     mainWindow_ = form1;
     // This start's own link first, then those handed over meanwhile: the
     // latest wins.
     if (!link.empty()) ShowLink(link);
     for (const std::string& waiting : std::exchange(linksBeforeWindow_, {}))
       form1->ShowDeepLink(waiting);
-    zovaz::CompleteStartupNotification();
     return true;
   }
 

@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include <wx/control.h>
+#include <wx/cursor.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -43,10 +44,11 @@ TForm1::TForm1(TForm1Environment environment)
               wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX)),
       environment_(std::move(environment)),
       langTable_(LangTable(environment_.vendorSiteName)) {
+  // First: the engine's processes start while the rest of the window is built.
+  WebBrowser_V11 = std::make_unique<BrowserView>(this);
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
   SetIcons(LoadAppIcons(environment_.exeDir));
   CreateMenus();
-  WebBrowser_V11 = std::make_unique<BrowserView>(this);
   std::string siteData;
   if (!WebBrowser_V11->KeepSiteDataPrivate(&siteData))
     LogFailure("the web engine's own folders may be readable by others: " + siteData);
@@ -164,15 +166,20 @@ void TForm1::FormCreate() {
     // Without it they last for this run only, which is no reason to stop.
     if (!WebBrowser_V11->KeepCookiesIn(WebDataFolder(DataDir)))
       LogFailure("cookies kept for this run only: no store in " + WebDataFolder(DataDir));
+    ShowLastPageMeanwhile();
     LoadCfg();
     if (FlagIsOn(AutoLogin)) Pipojit1->Enable(false);
-    // About a second after the program started, but not for a download
-    // that is over in a moment.
-    const auto delay =
-        std::max(std::chrono::milliseconds(250), std::chrono::milliseconds(1000) - ProcessAge());
-    progress_ =
-        std::make_unique<StartupProgress>(locString("Připojuji se k obchodu…"), locString("Zrušit"),
-                                          LoadAppIcons(environment_.exeDir), delay);
+    if (progress_) {
+      progress_->SetText(locString("Připojuji se k obchodu…"));
+    } else {
+      // About a second after the program started, but not for a download
+      // that is over in a moment.
+      const auto delay =
+          std::max(std::chrono::milliseconds(250), std::chrono::milliseconds(1000) - ProcessAge());
+      progress_ = std::make_unique<StartupProgress>(locString("Připojuji se k obchodu…"),
+                                                    locString("Zrušit"),
+                                                    LoadAppIcons(environment_.exeDir), delay);
+    }
     // A folder the setup could not fill takes no page either; its failure
     // has been told once.
     if (setUp) RefreshStartPage();
@@ -184,6 +191,47 @@ void TForm1::FormCreate() {
     WebBrowser_V11->Navigate(StartPage());
     Pipojit1->Enable(true);
   }
+  SetCursor(wxNullCursor);
+}
+
+void TForm1::ShowLastPageMeanwhile() {
+  // The page of the last run, or the shipped one, until the sequence
+  // navigates; the busy pointer says the window does not take input yet.
+  WebBrowser_V11->Navigate(StartPage());
+  SetCursor(wxCursor(wxCURSOR_ARROWWAIT));
+  ShowWhenDrawn();
+}
+
+void TForm1::ShowWhenDrawn() {
+  if (IsShown() || showPending_) return;
+  showPending_ = true;
+  // Shown before the view has drawn, the window would show an empty view
+  // first; a view that never draws must not keep it hidden, though.
+  for (const auto& type : {wxEVT_WEBVIEW_LOADED, wxEVT_WEBVIEW_ERROR})
+    WebBrowser_V11->Widget()->Bind(type, &TForm1::PageDrawn, this);
+  showTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ShowNow(); });
+  showTimer_.StartOnce(kFirstPaintWaitMs);
+}
+
+void TForm1::PageDrawn(wxWebViewEvent& event) {
+  event.Skip();
+  // The engine's own empty page comes before the client's.
+  if (event.GetURL() != "about:blank") ShowNow();
+}
+
+void TForm1::ShowNow() {
+  if (!showPending_) return;
+  showPending_ = false;
+  showTimer_.Stop();
+  for (const auto& type : {wxEVT_WEBVIEW_LOADED, wxEVT_WEBVIEW_ERROR})
+    WebBrowser_V11->Widget()->Unbind(type, &TForm1::PageDrawn, this);
+  Show();
+  WebBrowser_V11->HoldDrawingUntilPainted(this, kFirstFrameHoldMs);
+  // A progress window shown before stays in sight: its button is the
+  // customer's only way out of a slow start.
+  if (progress_ && progress_->Window() != nullptr) progress_->Window()->Raise();
+  // The desktop shows a busy cursor until the program's first window.
+  CompleteStartupNotification();
 }
 
 std::string TForm1::locString(const std::string& text) const {
@@ -228,8 +276,20 @@ bool TForm1::CheckVersionAndSetUp() {
   if (!SetupNeeded(dataDir)) return true;
   Messages().Inform(
       locString("Nyní proběhne příprava aplikace před prvním spuštěním a její aktualizace."));
+  // The copy and the downloads after it take a while on a first start: the
+  // customer sees progress soon after the OK.
+  progress_ = std::make_unique<StartupProgress>(
+      locString("Připravuji aplikaci…"), locString("Zrušit"), LoadAppIcons(environment_.exeDir),
+      std::chrono::milliseconds(kSetupProgressDelayMs));
   std::vector<std::string> failures;
-  if (RunSetup(environment_.exeDir, dataDir, &failures)) return true;
+  bool copied = false;
+  // A copy stopped half-way would leave a folder no later start repairs: a
+  // cancel ends only what comes after it.
+  Wait{std::chrono::milliseconds(kSetupWaitMs)}.Run([&](const std::atomic<bool>&) {
+    copied = RunSetup(environment_.exeDir, dataDir, &failures);
+  });
+  if (copied) return true;
+  progress_.reset();
   for (const std::string& failure : failures) LogFailure("setup incomplete: " + failure);
   Messages().Error(
       locString("Přípravu aplikace se nepodařilo dokončit. Zkontrolujte volné místo na disku a "

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <wx/frame.h>
+#include <wx/timer.h>
 
 #include <exception>
 #include <functional>
@@ -22,6 +23,7 @@ class wxMenuItem;
 class TForm2;
 class TForm3;
 class StartupProgress;
+class wxWebViewEvent;
 
 // The main window's outside world; the program passes the real one, tests
 // pass temporary folders, a stand-in shop and a recording message sink.
@@ -43,10 +45,15 @@ struct TForm1Environment {
 
 class TForm1 : public wxFrame, public DialogHost {
  public:
-  // Builds the window and runs the start-up sequence; the window is shown
-  // by the caller afterwards.
+  // Builds the window and runs the start-up sequence. The window shows
+  // itself while the sequence waits, with the last run's page; a sequence
+  // that never waits leaves the showing to the caller.
   explicit TForm1(TForm1Environment environment);
   ~TForm1() override;
+
+  // Shows the window once its view has drawn a page (at once when it has
+  // been shown), and within a bounded wait however the view fares.
+  void ShowWhenDrawn();
 
   // State shared with the dialogs.
   std::string SavedCaption;
@@ -119,6 +126,9 @@ class TForm1 : public wxFrame, public DialogHost {
   // one while the data folder has none.
   std::string StartPage() const;
   void FormCreate();
+  void ShowLastPageMeanwhile();
+  void PageDrawn(wxWebViewEvent& event);
+  void ShowNow();
   void CreateMenus();
   void WireCommands();
   void LocalizeMenus();
@@ -144,4 +154,6 @@ class TForm1 : public wxFrame, public DialogHost {
   bool configUnreadable_ = false;  // app.cfg exists but could not be read
   std::unique_ptr<StartupProgress> progress_;
   std::string pendingLink_;  // mapped, waiting for the page being loaded
+  bool showPending_ = false;
+  wxTimer showTimer_;
 };

@@ -37,7 +37,8 @@ void StartupProgress::Build() {
   window_->SetIcons(icons_);
   auto* panel = new wxPanel(window_);
   auto* column = new wxBoxSizer(wxVERTICAL);
-  column->Add(new wxStaticText(panel, wxID_ANY, Wx(text_)), 0, wxALL, 16);
+  label_ = new wxStaticText(panel, wxID_ANY, Wx(text_));
+  column->Add(label_, 0, wxALL, 16);
   button_ = new wxButton(panel, wxID_CANCEL, Wx(cancelLabel_));
   column->Add(button_, 0, wxALIGN_CENTRE | wxLEFT | wxRIGHT | wxBOTTOM, 16);
   panel->SetSizer(column);
@@ -53,6 +54,14 @@ void StartupProgress::Build() {
   button_->SetFocus();
   // The desktop shows a busy cursor until the program's first window.
   zovaz::CompleteStartupNotification();
+}
+
+void StartupProgress::SetText(const std::string& text) {
+  text_ = text;
+  if (label_ == nullptr) return;
+  label_->SetLabel(Wx(text_));
+  // A longer text must not be cut off.
+  window_->GetChildren().front()->GetSizer()->SetSizeHints(window_);
 }
 
 void StartupProgress::Cancel() {

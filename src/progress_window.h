@@ -8,6 +8,7 @@
 
 class wxButton;
 class wxFrame;
+class wxStaticText;
 class wxTopLevelWindow;
 
 // Shows itself once the start-up has waited longer than `delay`; its button
@@ -21,6 +22,8 @@ class StartupProgress {
   StartupProgress(const StartupProgress&) = delete;
   StartupProgress& operator=(const StartupProgress&) = delete;
 
+  // What the window says, now or once it shows.
+  void SetText(const std::string& text);
   wxFrame* Window() const { return window_; }
   wxButton* CancelButton() const { return button_; }
 
@@ -37,4 +40,5 @@ class StartupProgress {
   bool cancelled_ = false;
   wxFrame* window_ = nullptr;
   wxButton* button_ = nullptr;
+  wxStaticText* label_ = nullptr;
 };

@@ -28,5 +28,15 @@ inline constexpr long kScriptDeadlineMs = 5000;
 
 // The web engine, to empty its cache at start; milliseconds when well.
 inline constexpr long kCacheEmptyDeadlineMs = 3000;
+// The main window at start-up, for its view to draw the page it opens with;
+// past it the window shows anyway.
+inline constexpr long kFirstPaintWaitMs = 1000;
+// The window just shown, for its view to hand over the page's first frame.
+inline constexpr long kFirstFrameHoldMs = 300;
+
+// The first-run copy, after the customer's OK: the progress window shows
+// if it takes longer. The copy itself is never cut off; a wait still ends.
+inline constexpr long kSetupProgressDelayMs = 250;
+inline constexpr long kSetupWaitMs = 600000;
 
 }  // namespace zovaz

@@ -1,6 +1,7 @@
 #include "platform/browser_view.h"
 
 #include <glib.h>
+#include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 #include <wx/timer.h>
 #include <wx/webview.h>
@@ -39,6 +40,42 @@ void ScriptFinished(GObject* source, GAsyncResult* result, gpointer data) {
   }
   run->done = true;
 }
+
+// A window held from drawing until the view has painted: released by
+// whichever comes first, the page's frame or the time limit.
+struct PaintHold {
+  GdkWindow* window = nullptr;  // a reference of its own
+  guint timer = 0;
+  void Release() {
+    if (window == nullptr) return;
+    gdk_window_thaw_updates(window);
+    g_object_unref(window);
+    window = nullptr;
+    if (timer != 0) g_source_remove(timer);
+    timer = 0;
+  }
+};
+
+void PagePainted(GObject* source, GAsyncResult* result, gpointer data) {
+  const std::unique_ptr<std::shared_ptr<PaintHold>> hold(
+      static_cast<std::shared_ptr<PaintHold>*>(data));
+  GError* error = nullptr;
+  JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source),
+                                                                          result, &error);
+  if (value != nullptr) g_object_unref(value);
+  // A page replaced meanwhile never answers; the window draws all the same.
+  if (error != nullptr) g_error_free(error);
+  (*hold)->Release();
+}
+
+gboolean PaintLimitReached(gpointer data) {
+  PaintHold& hold = **static_cast<std::shared_ptr<PaintHold>*>(data);
+  hold.timer = 0;
+  hold.Release();
+  return G_SOURCE_REMOVE;
+}
+
+void ForgetPaintHold(gpointer data) { delete static_cast<std::shared_ptr<PaintHold>*>(data); }
 
 }  // namespace
 
@@ -116,6 +153,25 @@ void BrowserView::Navigate(const std::string& address, long deadlineMs) {
   deadline_->Stop();
   if (deadlineMs > 0) deadline_->StartOnce(static_cast<int>(deadlineMs));
   view_->LoadURL(wxString::FromUTF8(url));
+}
+
+void BrowserView::HoldDrawingUntilPainted(wxWindow* window, long limitMs) {
+  GtkWidget* widget = window->GetHandle();
+  GdkWindow* drawn = widget != nullptr ? gtk_widget_get_window(widget) : nullptr;
+  if (drawn == nullptr) return;
+  auto hold = std::make_shared<PaintHold>();
+  hold->window = GDK_WINDOW(g_object_ref(drawn));
+  gdk_window_freeze_updates(drawn);
+  // The engine draws a shown page only once its view is on screen; the
+  // second animation frame comes after the first drawing was handed over.
+  static constexpr char kTwoFrames[] =
+      "await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)));";
+  webkit_web_view_call_async_javascript_function(
+      WEBKIT_WEB_VIEW(view_->GetNativeBackend()), kTwoFrames, -1, nullptr, nullptr, nullptr,
+      nullptr, &PagePainted, new std::shared_ptr<PaintHold>(hold));
+  hold->timer =
+      g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(limitMs), &PaintLimitReached,
+                         new std::shared_ptr<PaintHold>(hold), &ForgetPaintHold);
 }
 
 void BrowserView::RunScript(const std::string& code) {

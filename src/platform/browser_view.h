@@ -49,6 +49,11 @@ class BrowserView {
   // its deadline or the wait is cancelled; the page's process is ended then.
   void RunScript(const std::string& code);
 
+  // Keeps `window` (just shown, the view's own) from drawing until the view
+  // has painted its page on screen, or for `limitMs` at most: its first
+  // frame then shows the page, never an empty view.
+  void HoldDrawingUntilPainted(wxWindow* window, long limitMs);
+
   bool HasDocument() const { return navigated_; }
 
   // The address of the page shown ("" before the first navigation).
