@@ -188,6 +188,7 @@ void TForm1::FormCreate() {
   });
   progress_.reset();
   if (!completed) {
+    AwaitPage();
     WebBrowser_V11->Navigate(StartPage());
     Pipojit1->Enable(true);
   }
@@ -415,6 +416,7 @@ void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
       }
     }
     if (url.empty()) {
+      AwaitPage();
       WebBrowser_V11->Navigate(StartPage());
       return;
     }
@@ -423,6 +425,7 @@ void TForm1::LoadWebBrowser(const std::string& url, bool overlay) {
   }
   // The start-up's last download is over: its message, if any, stands alone.
   progress_.reset();
+  AwaitPage();
   if (reached == Fetched::kYes) {
     WebBrowser_V11->Navigate(url, environment_.loginPageDeadlineMs);
     return;
@@ -453,8 +456,15 @@ void TForm1::ShowDeepLink(const std::string& link) {
     Messages().Inform(locString("Odkaz nevede do obchodu Z-ovaz, a proto nebyl otevřen."));
     return;
   }
-  // Leaving a login half-way would leave the customer logged out.
-  if (WebBrowser_V11->Widget()->IsBusy()) {
+  // Leaving a login half-way would leave the customer logged out. The
+  // engine reports a load only some time after it was asked for one.
+  // A load the engine dropped without a word is not waited for past the
+  // login's own deadline.
+  const bool awaiting =
+      awaitingPage_ &&
+      std::chrono::steady_clock::now() - awaitingSince_ <
+          std::chrono::milliseconds(environment_.loginPageDeadlineMs + kDownloadGraceMs);
+  if (awaiting || WebBrowser_V11->Widget()->IsBusy()) {
     pendingLink_ = target;
     return;
   }
@@ -512,13 +522,24 @@ void TForm1::Uivatelskpruka1Click() {
 
 void TForm1::WebBrowser_V11NavigateComplete(const std::string&) {
   SetTitle(Wx(SavedCaption));
+  ShowPendingLink();
+}
+
+void TForm1::AwaitPage() {
+  awaitingPage_ = true;
+  awaitingSince_ = std::chrono::steady_clock::now();
+}
+
+void TForm1::ShowPendingLink() {
+  awaitingPage_ = false;
   if (pendingLink_.empty()) return;
-  // After the engine has finished with the page it just completed.
+  // After the engine has finished with the page it just ended.
   CallAfter([this, target = std::exchange(pendingLink_, {})] { WebBrowser_V11->Navigate(target); });
 }
 
 std::string TForm1::WebBrowser_V11LoadFailed(const std::string& address) {
   // A login that fails must not leave the loading caption behind.
   SetTitle(Wx(SavedCaption));
+  ShowPendingLink();
   return extras_->ErrorPage(address);
 }

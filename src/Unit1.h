@@ -5,6 +5,7 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -153,7 +154,12 @@ class TForm1 : public wxFrame, public DialogHost {
   std::unique_ptr<zovaz::BrowsingExtras> extras_;
   bool configUnreadable_ = false;  // app.cfg exists but could not be read
   std::unique_ptr<StartupProgress> progress_;
-  std::string pendingLink_;  // mapped, waiting for the page being loaded
+  // A link waits while a page the client asked for is on its way.
+  void AwaitPage();
+  void ShowPendingLink();
+  bool awaitingPage_ = false;
+  std::chrono::steady_clock::time_point awaitingSince_;
+  std::string pendingLink_;  // mapped, waiting for that page
   bool showPending_ = false;
   wxTimer showTimer_;
 };

@@ -12,6 +12,7 @@
 
 namespace fs = std::filesystem;
 using zovaz::testing::ClientTest;
+using zovaz::testing::PumpUntil;
 using zovaz::testing::ReadFile;
 
 namespace {
@@ -202,7 +203,20 @@ TEST_F(NavigationTest, PrintAsksTheEngineToPrintTheShownPage) {
     return true;
   });
   Click(form->isk1);
-  EXPECT_TRUE(zovaz::testing::PumpUntil([&] { return printRequests == 1; }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return printRequests == 1; }, 5000));
   EXPECT_TRUE(recorder.messages.empty());
   EXPECT_TRUE(ShowsLocalPage());
+}
+
+TEST_F(NavigationTest, LinkGivenDuringTheAutomaticLoginIsShownOnceTheLoginHasLoaded) {
+  PrepareDataFolder(zovaz::shop::kDemoUser, DemoDigest(), "1");
+  StartClient();
+  // At once, as the program hands on a link from the command line.
+  form->ShowDeepLink("zovaz://127.0.0.1/documents");
+  ASSERT_TRUE(PumpUntil([&] { return ShownAddress() == shop.BaseUrl() + "/documents"; }));
+  bool loggedIn = false;
+  for (const std::string& request : shop.Requests())
+    loggedIn = loggedIn || request.find("/movedown/" + DemoDigest()) != std::string::npos;
+  EXPECT_TRUE(loggedIn);
+  EXPECT_TRUE(recorder.messages.empty());
 }
