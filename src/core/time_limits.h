@@ -26,7 +26,4 @@ inline constexpr long kSecondStartWaitMs = 30000;
 // It is a few lines; a page that makes it run longer has taken it over.
 inline constexpr long kScriptDeadlineMs = 5000;
 
-// The web engine, to empty its cache at start; milliseconds when well.
-inline constexpr long kCacheEmptyDeadlineMs = 3000;
-
 }  // namespace zovaz
