@@ -26,8 +26,6 @@ inline constexpr long kSecondStartWaitMs = 30000;
 // It is a few lines; a page that makes it run longer has taken it over.
 inline constexpr long kScriptDeadlineMs = 5000;
 
-// The web engine, to empty its cache at start; milliseconds when well.
-inline constexpr long kCacheEmptyDeadlineMs = 3000;
 // The main window at start-up, for its view to draw the page it opens with;
 // past it the window shows anyway.
 inline constexpr long kFirstPaintWaitMs = 1000;

