@@ -123,16 +123,19 @@ void FindBar::Search() {
     status_->SetLabel(wxString());
     return;
   }
+  stepping_ = false;
   webkit_find_controller_search(controller, text.c_str(), kOptions, kMaxMatches);
 }
 
 void FindBar::Next() {
   if (field_->IsEmpty()) return;
+  stepping_ = true;
   webkit_find_controller_search_next(WEBKIT_FIND_CONTROLLER(controller_));
 }
 
 void FindBar::Previous() {
   if (field_->IsEmpty()) return;
+  stepping_ = true;
   webkit_find_controller_search_previous(WEBKIT_FIND_CONTROLLER(controller_));
 }
 
@@ -155,11 +158,18 @@ void FindBar::HandleKey(wxKeyEvent& event) {
 
 void FindBar::HandleFound(void*, unsigned matches, void* self) {
   auto* bar = static_cast<FindBar*>(self);
+  // Next and previous report the one match they moved to, not how many
+  // there are: the count stays that of the search.
+  if (bar->stepping_) {
+    bar->stepping_ = false;
+    return;
+  }
   bar->status_->SetLabel(Wx(bar->translate_("Počet shod:") + " " + std::to_string(matches)));
 }
 
 void FindBar::HandleFailed(void*, void* self) {
   auto* bar = static_cast<FindBar*>(self);
+  bar->stepping_ = false;
   bar->status_->SetLabel(Wx(bar->translate_("Nenalezeno")));
 }
 

@@ -52,6 +52,7 @@ class FindBar : public wxPanel {
   wxTextCtrl* field_ = nullptr;
   wxStaticText* status_ = nullptr;
   std::unique_ptr<ThemeWatch> themeWatch_;
+  bool stepping_ = false;  // next or previous asked; the engine's answer is no count
 };
 
 }  // namespace zovaz
