@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 
 #include "platform/accessibility.h"
+#include "platform/dark_style.h"
 #include "platform/wx_text.h"
 
 namespace zovaz {
@@ -30,7 +31,8 @@ FindBar::FindBar(wxWindow* parent, wxWindow* page, void* nativeView,
                  const std::function<std::string(const std::string&)>& translate)
     : wxPanel(parent, wxID_ANY),
       controller_(webkit_web_view_get_find_controller(WEBKIT_WEB_VIEW(nativeView))),
-      nativeView_(nativeView),
+      // Kept, like the controller: the view may be gone before the bar.
+      content_(g_object_ref(webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(nativeView)))),
       page_(page),
       translate_(translate) {
   auto* label = new wxStaticText(this, wxID_ANY, Wx(translate_("Najít:")));
@@ -59,6 +61,12 @@ FindBar::FindBar(wxWindow* parent, wxWindow* page, void* nativeView,
   previous->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Previous(); });
   next->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Next(); });
   close->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); });
+  // The window's fixed colour would show through the bar and stay light
+  // when the desktop turns dark, under the theme's then light text: the bar
+  // takes the theme's own colour, now and after every switch.
+  const auto followTheme = [this, parent] { SetBackgroundColour(ThemeBackground(parent)); };
+  followTheme();
+  themeWatch_ = std::make_unique<ThemeWatch>(parent, followTheme);
   g_object_ref(controller_);
   g_signal_connect(controller_, "found-text", G_CALLBACK(&FindBar::HandleFound), this);
   g_signal_connect(controller_, "failed-to-find-text", G_CALLBACK(&FindBar::HandleFailed), this);
@@ -68,11 +76,11 @@ FindBar::~FindBar() {
   MarkCurrentMatch(false);
   g_signal_handlers_disconnect_by_data(controller_, this);
   g_object_unref(controller_);
+  g_object_unref(content_);
 }
 
 void FindBar::MarkCurrentMatch(bool on) {
-  WebKitUserContentManager* content =
-      webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(nativeView_));
+  auto* content = WEBKIT_USER_CONTENT_MANAGER(content_);
   if (on && currentMatchStyle_ == nullptr) {
     currentMatchStyle_ =
         webkit_user_style_sheet_new(kCurrentMatchStyle, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
@@ -115,16 +123,19 @@ void FindBar::Search() {
     status_->SetLabel(wxString());
     return;
   }
+  stepping_ = false;
   webkit_find_controller_search(controller, text.c_str(), kOptions, kMaxMatches);
 }
 
 void FindBar::Next() {
   if (field_->IsEmpty()) return;
+  stepping_ = true;
   webkit_find_controller_search_next(WEBKIT_FIND_CONTROLLER(controller_));
 }
 
 void FindBar::Previous() {
   if (field_->IsEmpty()) return;
+  stepping_ = true;
   webkit_find_controller_search_previous(WEBKIT_FIND_CONTROLLER(controller_));
 }
 
@@ -147,11 +158,18 @@ void FindBar::HandleKey(wxKeyEvent& event) {
 
 void FindBar::HandleFound(void*, unsigned matches, void* self) {
   auto* bar = static_cast<FindBar*>(self);
+  // Next and previous report the one match they moved to, not how many
+  // there are: the count stays that of the search.
+  if (bar->stepping_) {
+    bar->stepping_ = false;
+    return;
+  }
   bar->status_->SetLabel(Wx(bar->translate_("Počet shod:") + " " + std::to_string(matches)));
 }
 
 void FindBar::HandleFailed(void*, void* self) {
   auto* bar = static_cast<FindBar*>(self);
+  bar->stepping_ = false;
   bar->status_->SetLabel(Wx(bar->translate_("Nenalezeno")));
 }
 

@@ -5,6 +5,7 @@
 #include <wx/panel.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class wxButton;
@@ -12,6 +13,8 @@ class wxStaticText;
 class wxTextCtrl;
 
 namespace zovaz {
+
+class ThemeWatch;
 
 class FindBar : public wxPanel {
  public:
@@ -42,12 +45,14 @@ class FindBar : public wxPanel {
   static void HandleFailed(void* controller, void* self);
 
   void* controller_;                   // WebKitFindController, owned by the view
-  void* nativeView_;                   // WebKitWebView
+  void* content_;                      // WebKitUserContentManager, the view's
   void* currentMatchStyle_ = nullptr;  // WebKitUserStyleSheet while the bar is open
   wxWindow* page_;
   std::function<std::string(const std::string&)> translate_;
   wxTextCtrl* field_ = nullptr;
   wxStaticText* status_ = nullptr;
+  std::unique_ptr<ThemeWatch> themeWatch_;
+  bool stepping_ = false;  // next or previous asked; the engine's answer is no count
 };
 
 }  // namespace zovaz

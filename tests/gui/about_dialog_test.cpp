@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <regex>
 
 #include "Unit3.h"
@@ -29,24 +28,6 @@ std::string Text(const wxWindow* window) { return std::string(window->GetLabel()
 int PointerShape(wxWindow* window) {
   GdkCursor* cursor = gdk_window_get_cursor(gtk_widget_get_window(window->GetHandle()));
   return cursor != nullptr ? gdk_cursor_get_cursor_type(cursor) : -1;
-}
-
-// How well the most telling pixel over `area` (screen coordinates) stands
-// out from the most common one, the background: text that reads is 4.5:1.
-double ContrastOver(const wxRect& area) {
-  const std::vector<wxColour> pixels = zovaz::testing::ScreenPixels(area);
-  std::map<wxUint32, int> counts;
-  for (const wxColour& pixel : pixels) ++counts[pixel.GetRGB()];
-  if (counts.empty()) return 0;
-  wxColour background;
-  background.SetRGB(
-      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
-        return a.second < b.second;
-      })->first);
-  double best = 1;
-  for (const wxColour& pixel : pixels)
-    best = std::max(best, zovaz::ContrastRatio(pixel, background));
-  return best;
 }
 
 class AboutDialogTest : public ClientTest {
@@ -219,7 +200,7 @@ TEST_F(AboutDialogTest, EveryTextReadsAfterTheDesktopTurnsDarkAndBack) {
     for (const auto& [name, area] : {std::pair{"caption", about->Label1->GetScreenRect()},
                                      {"link", about->Label10->GetScreenRect()},
                                      {"logo", wordMark}}) {
-      EXPECT_GE(ContrastOver(area), 4.0) << name;
+      EXPECT_GE(zovaz::testing::ContrastOver(area), 4.0) << name;
     }
   }
 }

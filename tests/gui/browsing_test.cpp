@@ -220,6 +220,8 @@ TEST_F(BrowsingTest, FindIgnoresCaseAndEnterWalksForwardShiftEnterBack) {
     const std::string expected = step(by);
     Input(std::string("key --clearmodifiers ") + keys);
     EXPECT_TRUE(PumpUntil([&] { return selected() == expected; }, 5000)) << selected();
+    // Stepping counts nothing anew: the count stays that of the search.
+    EXPECT_EQ(form->Extras().Find()->Status(), "Počet shod: 3");
     at = expected;
   }
 }
@@ -248,6 +250,17 @@ TEST_F(BrowsingTest, TheCurrentMatchStandsOutOnADarkPage) {
   const auto light = std::count_if(pixels.begin(), pixels.end(),
                                    [](const wxColour& c) { return !zovaz::IsDarkBackground(c); });
   EXPECT_GT(light, match.width * match.height / 2) << light << " of " << match.width * match.height;
+
+  // The bar's own texts still read when the desktop turns dark meanwhile.
+  wxWindow* count = nullptr;
+  for (wxWindow* child : form->Extras().Find()->GetChildren()) {
+    if (child->GetLabel() == wxString::FromUTF8("Počet shod: 2")) count = child;
+  }
+  ASSERT_NE(count, nullptr);
+  g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", TRUE, nullptr);
+  zovaz::testing::PumpFor(500);
+  EXPECT_GE(zovaz::testing::ContrastOver(count->GetScreenRect()), 4.0);
+  g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", FALSE, nullptr);
 }
 
 TEST_F(BrowsingTest, ZoomLevelSurvivesARestartAndLeavesTheConfigAlone) {

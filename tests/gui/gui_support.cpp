@@ -7,16 +7,19 @@
 #include <wx/translation.h>
 #include <wx/webview.h>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
 #include "core/data_folder.h"
 #include "core/text_file.h"
+#include "platform/dark_style.h"
 #include "platform/live_wait.h"
 #include "platform/ui_language.h"
 
@@ -234,6 +237,21 @@ std::vector<wxColour> ScreenPixels(const wxRect& rect) {
   }
   g_object_unref(shot);
   return colours;
+}
+
+double ContrastOver(const wxRect& rect) {
+  const std::vector<wxColour> pixels = ScreenPixels(rect);
+  std::map<wxUint32, int> counts;
+  for (const wxColour& pixel : pixels) ++counts[pixel.GetRGB()];
+  if (counts.empty()) return 0;
+  wxColour background;
+  background.SetRGB(
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;
+      })->first);
+  double best = 1;
+  for (const wxColour& pixel : pixels) best = std::max(best, ContrastRatio(pixel, background));
+  return best;
 }
 
 }  // namespace zovaz::testing

@@ -46,6 +46,10 @@ bool ClickShownButton(const std::string& caption);
 // What the screen shows in `rect` (screen coordinates), row by row.
 std::vector<wxColour> ScreenPixels(const wxRect& rect);
 
+// How well the most telling pixel in `rect` (screen coordinates) stands
+// out from the most common one, the background: text that reads is 4.5:1.
+double ContrastOver(const wxRect& rect);
+
 struct RecordedMessage {
   bool error;
   std::string text;
