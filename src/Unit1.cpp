@@ -208,13 +208,13 @@ void TForm1::ShowWhenDrawn() {
   showPending_ = true;
   // Shown before the view has drawn, the window would show an empty view
   // first; a view that never draws must not keep it hidden, though.
-  for (const auto& type : {wxEVT_WEBVIEW_LOADED, wxEVT_WEBVIEW_ERROR})
-    WebBrowser_V11->Widget()->Bind(type, &TForm1::PageDrawn, this);
+  for (const auto& type : {wxEVT_WEBVIEW_NAVIGATED, wxEVT_WEBVIEW_ERROR})
+    WebBrowser_V11->Widget()->Bind(type, &TForm1::PageBegun, this);
   showTimer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ShowNow(); });
   showTimer_.StartOnce(kFirstPaintWaitMs);
 }
 
-void TForm1::PageDrawn(wxWebViewEvent& event) {
+void TForm1::PageBegun(wxWebViewEvent& event) {
   event.Skip();
   // The engine's own empty page comes before the client's.
   if (event.GetURL() != "about:blank") ShowNow();
@@ -224,8 +224,8 @@ void TForm1::ShowNow() {
   if (!showPending_) return;
   showPending_ = false;
   showTimer_.Stop();
-  for (const auto& type : {wxEVT_WEBVIEW_LOADED, wxEVT_WEBVIEW_ERROR})
-    WebBrowser_V11->Widget()->Unbind(type, &TForm1::PageDrawn, this);
+  for (const auto& type : {wxEVT_WEBVIEW_NAVIGATED, wxEVT_WEBVIEW_ERROR})
+    WebBrowser_V11->Widget()->Unbind(type, &TForm1::PageBegun, this);
   Show();
   WebBrowser_V11->HoldDrawingUntilPainted(this, kFirstFrameHoldMs);
   // A progress window shown before stays in sight: its button is the

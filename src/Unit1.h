@@ -128,7 +128,7 @@ class TForm1 : public wxFrame, public DialogHost {
   std::string StartPage() const;
   void FormCreate();
   void ShowLastPageMeanwhile();
-  void PageDrawn(wxWebViewEvent& event);
+  void PageBegun(wxWebViewEvent& event);
   void ShowNow();
   void CreateMenus();
   void WireCommands();

@@ -26,11 +26,11 @@ inline constexpr long kSecondStartWaitMs = 30000;
 // It is a few lines; a page that makes it run longer has taken it over.
 inline constexpr long kScriptDeadlineMs = 5000;
 
-// The main window at start-up, for its view to draw the page it opens with;
-// past it the window shows anyway.
+// The main window at start-up, for its view to begin the page it opens
+// with; past it the window shows anyway.
 inline constexpr long kFirstPaintWaitMs = 1000;
 // The window just shown, for its view to hand over the page's first frame.
-inline constexpr long kFirstFrameHoldMs = 300;
+inline constexpr long kFirstFrameHoldMs = 500;
 
 // The first-run copy, after the customer's OK: the progress window shows
 // if it takes longer. The copy itself is never cut off; a wait still ends.

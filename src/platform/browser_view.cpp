@@ -163,9 +163,12 @@ void BrowserView::HoldDrawingUntilPainted(wxWindow* window, long limitMs) {
   auto hold = std::make_shared<PaintHold>();
   hold->window = GDK_WINDOW(g_object_ref(drawn));
   gdk_window_freeze_updates(drawn);
-  // The engine draws a shown page only once its view is on screen; the
-  // second animation frame comes after the first drawing was handed over.
+  // The engine draws a shown page only once its view is on screen, and a
+  // page just begun once it has been read; the second animation frame comes
+  // after the first drawing was handed over.
   static constexpr char kTwoFrames[] =
+      "if (document.readyState === 'loading')"
+      "  await new Promise(r => document.addEventListener('DOMContentLoaded', r, {once: true}));"
       "await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)));";
   webkit_web_view_call_async_javascript_function(
       WEBKIT_WEB_VIEW(view_->GetNativeBackend()), kTwoFrames, -1, nullptr, nullptr, nullptr,
