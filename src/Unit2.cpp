@@ -110,6 +110,7 @@ void TForm2::CreateComponents() {
   Edit1->Bind(wxEVT_KEY_DOWN, &TForm2::Edit1KeyDown, this);
   Edit2->Bind(wxEVT_KEY_DOWN, &TForm2::Edit2KeyDown, this);
   for (wxTextCtrl* edit : {Edit1, Edit2}) edit->Bind(wxEVT_TEXT, KeepFirstLine);
+  zovaz::WalkFocusWithTab(*this, {Edit1, Edit2, CheckBox1, Button1, Button2});
   // GTK toggles a focused check box on Enter; here Enter on it does nothing.
   CheckBox1->Bind(wxEVT_KEY_DOWN, [](wxKeyEvent& event) {
     if (!IsEnter(event.GetKeyCode())) event.Skip();

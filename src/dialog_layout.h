@@ -5,6 +5,8 @@
 
 #include <wx/gdicmn.h>
 
+#include <vector>
+
 class wxDialog;
 class wxWindow;
 
@@ -37,6 +39,13 @@ class DialogLayout {
  private:
   double scale_ = 1.0;
 };
+
+// Tab and Shift+Tab walk `order` (round, past disabled or hidden controls).
+// The toolkit's own walk asks a focused check box whether it has the focus
+// of an active window: in a window the toolkit does not believe active (a
+// dialog opened from the menu by keyboard without a window manager) the box
+// keeps the focus on every Tab, and the keys typed next go nowhere.
+void WalkFocusWithTab(wxDialog& dialog, std::vector<wxWindow*> order);
 
 // The dialogs are created once and never destroyed: a modal showing ends
 // with `result`, a modeless one is hidden.

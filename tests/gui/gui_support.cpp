@@ -204,15 +204,31 @@ void ClientTest::Click(wxMenuItem* item) {
 
 std::string ClientTest::ShownAddress() { return form->WebBrowser_V11->CurrentAddress(); }
 
+namespace {
+
+// From outside the window, so a window just opened under the pointer
+// learns that the pointer, and so the keys, are its.
+std::string PointAt(wxWindow* view, int x, int y) {
+  const wxPoint at = view->GetScreenPosition() + wxPoint(x, y);
+  return "xdotool mousemove 0 0 sleep 0.05 mousemove " + std::to_string(at.x) + " " +
+         std::to_string(at.y) + " sleep 0.05";
+}
+
+}  // namespace
+
 void ClientTest::Input(const std::string& actions, int x, int y) {
   form->Raise();
-  const wxPoint at = form->WebBrowser_V11->Widget()->GetScreenPosition() + wxPoint(x, y);
-  // From outside the window, so a window just opened under the pointer
-  // learns that the pointer, and so the keys, are its.
-  const std::string command = "xdotool mousemove 0 0 sleep 0.05 mousemove " + std::to_string(at.x) +
-                              " " + std::to_string(at.y) + " sleep 0.05 " + actions;
+  const std::string command = PointAt(form->WebBrowser_V11->Widget(), x, y) + " " + actions;
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   PumpFor(200);
+}
+
+void ClientTest::InputWhileRunning(const std::vector<std::string>& steps) {
+  form->Raise();
+  std::string command = "(" + PointAt(form->WebBrowser_V11->Widget(), 300, 300);
+  for (const std::string& step : steps) command += "; xdotool " + step;
+  command += ") >/dev/null 2>&1 &";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 std::string ClientTest::EvalInPage(const std::string& script) {

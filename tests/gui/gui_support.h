@@ -102,6 +102,10 @@ class ClientTest : public ::testing::Test {
   // over the page at (x, y) of the view first, so keys reach this window.
   // `actions` are xdotool's, e.g. "key ctrl+f" or "click 3".
   void Input(const std::string& actions, int x = 300, int y = 300);
+  // The same, one xdotool call per step, given in the background while the
+  // caller runs the event loop: for keys meant for a modal window that the
+  // first ones open.
+  void InputWhileRunning(const std::vector<std::string>& steps);
 
   shop::ShopServer shop;
   std::string vendorSiteName = "Marlevo";

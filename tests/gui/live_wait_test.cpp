@@ -55,6 +55,9 @@ class LiveWaitTest : public ClientTest {
     form->Show();
     PumpFor(300);
   }
+  // A slow start-up shows the progress window, which the customer cancels
+  // by its button or, `byClosing`, by closing it: cancelling too.
+  void CancelSlowStart(bool byClosing);
 };
 
 }  // namespace
@@ -119,6 +122,12 @@ TEST_F(LiveWaitTest, WindowsStayLiveDuringADownloadWhileInputWaitsForTheStep) {
 }
 
 TEST_F(LiveWaitTest, SlowStartShowsAProgressWindowWhoseCancelEndsTheStartUpQuietly) {
+  CancelSlowStart(false);
+}
+
+TEST_F(LiveWaitTest, ClosingTheProgressWindowCancelsAndItDoesNotComeBack) { CancelSlowStart(true); }
+
+void LiveWaitTest::CancelSlowStart(bool byClosing) {
   PrepareDataFolder(zovaz::shop::kDemoUser, "0123456789abcdef0123456789abcdef", "1");
   zovaz::testing::LocalHttpServer site;
   AnswerProbeAfter(site, 8000);
@@ -136,6 +145,10 @@ TEST_F(LiveWaitTest, SlowStartShowsAProgressWindowWhoseCancelEndsTheStartUpQuiet
       for (wxWindow* child : progress->GetChildren().front()->GetChildren()) {
         if (auto* button = dynamic_cast<wxButton*>(child)) {
           text += Utf8(button->GetLabel());
+          if (byClosing) {
+            progress->Close();
+            continue;
+          }
           wxUIActionSimulator pointer;
           const wxRect rect = button->GetScreenRect();
           pointer.MouseMove(rect.GetPosition() + rect.GetSize() / 2);

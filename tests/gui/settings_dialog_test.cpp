@@ -10,6 +10,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <cstdlib>
@@ -21,6 +22,7 @@
 
 #include "Unit2.h"
 #include "core/text_file.h"
+#include "crypto/password_digest.h"
 #include "gui_support.h"
 #include "platform/wx_text.h"
 
@@ -541,6 +543,28 @@ TEST_F(SettingsDialogTest, TabAndShiftTabWalkTheControlsBothWays) {
       EXPECT_EQ(press(order[i + 1], wxMOD_SHIFT), order[i]);
     }
   });
+}
+
+// Opened from the menu by keyboard, as a user does, the dialog is not the
+// window the toolkit believes active; a Tab there must still move on.
+TEST_F(SettingsDialogTest, RealTabsFromTheMenuOpenedDialogKeepTheFocusInItsControls) {
+  Open("", "", "0");
+  // A dialog the keys cannot close is ended, so that the test reports it.
+  wxTimer rescue;
+  rescue.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (dialog->IsModal()) dialog->EndModal(wxID_ABORT);
+  });
+  rescue.StartOnce(20000);
+  InputWhileRunning({"key F10 sleep 0.5 key --delay 150 Down Down Down Return sleep 1",
+                     "type --delay 30 jana", "key Tab", "type --delay 30 ab", "key Tab shift+Tab",
+                     "type --delay 30 cd", "sleep 0.3 key Return"});
+  EXPECT_TRUE(PumpUntil([&] { return Config().find("jana") != std::string::npos; }, 25000))
+      << Config();
+  EXPECT_FALSE(dialog->IsShown());
+  // Tabbing into the password box selects what it held, as in any entry.
+  const std::string password = Utf8(dialog->Edit2->GetValue());
+  EXPECT_EQ(password, "cd");
+  EXPECT_EQ(Config(), ConfigOf("jana", DigestOfTypedPassword(password).value_or("?"), "0"));
 }
 
 }  // namespace

@@ -191,12 +191,14 @@ TEST(TidyDataFolder, RemovesOnlyItsOwnLeftoversAndNarrowsEverything) {
   WriteFile(ConfigPath(dir), "cfg");
   WriteFile(LocalPagePath(dir), "page");
   // Leftovers of interrupted writes, and the customer's files that only look
-  // like them (a name, a dot and six letters, or the marker misplaced).
+  // like them (a name, a dot and six letters, the marker misplaced, or six
+  // characters after it that the write never picks).
   for (const char* name :
        {".app.cfg.zovaz-tmp-Ab12Zx", "__app/.lilindex.html.zovaz-tmp-q9W2e1",
         "__app/assets/.x.css.zovaz-tmp-000000", "web/.cookies.sqlite.zovaz-tmp-AAAAAA",
         "notes.backup", "site.config", "__app/places.sqlite", "__app/.zovaz-tmp-abcdef",
-        "__app/.x.zovaz-tmp-abc", "__app/.x.zovaz-tmp-abcdefg", "__app/x.zovaz-tmp-abcdef"})
+        "__app/.x.zovaz-tmp-abc", "__app/.x.zovaz-tmp-abcdefg", "__app/x.zovaz-tmp-abcdef",
+        "__app/.x.zovaz-tmp-ab.c-d"})
     WriteFile(dir + "/" + std::string(name), "x");
   fs::permissions(dir, fs::perms(0755));
   fs::permissions(AppFolderPath(dir), fs::perms(0777));
@@ -211,9 +213,10 @@ TEST(TidyDataFolder, RemovesOnlyItsOwnLeftoversAndNarrowsEverything) {
   EXPECT_EQ(ModeOf(LocalPagePath(dir)), 0600u);
   EXPECT_EQ(ModeOf(dir + "/web"), 0700u);
   EXPECT_EQ(ListFolder(dir), (Names{"__app", "app.cfg", "notes.backup", "site.config", "web"}));
-  EXPECT_EQ(ListFolder(AppFolderPath(dir)),
-            (Names{".x.zovaz-tmp-abc", ".x.zovaz-tmp-abcdefg", ".zovaz-tmp-abcdef", "assets",
-                   "lilindex.html", "places.sqlite", "x.zovaz-tmp-abcdef"}));
+  EXPECT_EQ(
+      ListFolder(AppFolderPath(dir)),
+      (Names{".x.zovaz-tmp-ab.c-d", ".x.zovaz-tmp-abc", ".x.zovaz-tmp-abcdefg", ".zovaz-tmp-abcdef",
+             "assets", "lilindex.html", "places.sqlite", "x.zovaz-tmp-abcdef"}));
   EXPECT_TRUE(ListFolder(AppFolderPath(dir) + "/assets").empty());
   EXPECT_EQ(ListFolder(dir + "/web"), Names{".cookies.sqlite.zovaz-tmp-AAAAAA"});
 
