@@ -1,8 +1,7 @@
 #include "core/app_config.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #include "core/io_error.h"
 #include "core/text_file.h"
@@ -15,9 +14,10 @@ AppConfig ReadAppConfig(const std::string& path, std::string* unreadable) {
   try {
     bytes = ReadFileBytes(path);
   } catch (const IoError& error) {
-    struct stat status {};
+    // ENOENT and ENOTDIR both read as not_found.
+    std::error_code ec;
     const bool absent =
-        ::lstat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
+        std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::not_found;
     if (unreadable != nullptr && !absent) *unreadable = path + ": " + error.what();
     return {};
   }
