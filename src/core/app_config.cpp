@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/io_error.h"
+#include "core/native_path.h"
 #include "core/text_file.h"
 
 namespace zovaz {
@@ -16,8 +17,8 @@ AppConfig ReadAppConfig(const std::string& path, std::string* unreadable) {
   } catch (const IoError& error) {
     // ENOENT and ENOTDIR both read as not_found.
     std::error_code ec;
-    const bool absent =
-        std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::not_found;
+    const bool absent = std::filesystem::symlink_status(PathOf(path), ec).type() ==
+                        std::filesystem::file_type::not_found;
     if (unreadable != nullptr && !absent) *unreadable = path + ": " + error.what();
     return {};
   }

@@ -1,6 +1,6 @@
 #include "core/data_files.h"
 
-#include "core/path_separator.h"
+#include "core/native_path.h"
 
 namespace zovaz {
 

@@ -5,7 +5,7 @@
 
 #include "core/app_config.h"
 #include "core/io_error.h"
-#include "core/path_separator.h"
+#include "core/native_path.h"
 #include "core/text_file.h"
 
 namespace fs = std::filesystem;
@@ -48,7 +48,7 @@ bool InstallConfig(const std::string& shippedPath, const std::string& userPath) 
     return true;  // nothing to install; the user's file stays as it is
   }
   std::error_code ec;
-  if (!fs::exists(userPath, ec)) {
+  if (!fs::exists(PathOf(userPath), ec)) {
     try {
       WriteFileAtomically(userPath, shipped, 0600, true);
     } catch (const IoError&) {
