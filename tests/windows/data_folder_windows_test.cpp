@@ -1,9 +1,8 @@
 // The data folder on Windows: the shell's folder, backslash paths without a
 // trailing backslash, and the setup copy through the shell.
-#include <windows.h>
-#include <shlobj.h>
-
 #include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 

@@ -2,9 +2,8 @@
 // taken from between the first two double quotes of its command, started
 // with the address as its only parameter. This suite registers itself as
 // that program (see main.cpp), in the throw-away wine prefix it runs in.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <optional>
@@ -49,8 +48,8 @@ class ScopedHandler {
       RegDeleteKeyA(HKEY_CLASSES_ROOT, kCommandKey);
       return;
     }
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command->c_str()),
                    static_cast<DWORD>(command->size() + 1));

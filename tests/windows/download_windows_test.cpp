@@ -1,9 +1,8 @@
 // WinInet downloads: where a transfer ends, whole or not at all, and the
 // deadlines, against the stand-in shop and raw answers on loopback.
+#include <gtest/gtest.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>

@@ -2,11 +2,11 @@
 // program as the browser: started that way (ZOVAZ_RECORD_ARGUMENTS names a
 // file), it writes down the arguments it was given, one a line, and ends
 // instead of running the suite.
+#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -23,7 +23,7 @@ std::string Utf8(const wchar_t* text) {
 int RecordArguments(const std::wstring& file, int argc, wchar_t** argv) {
   const std::wstring partial = file + L".partial";
   {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::path(partial), std::ios::binary | std::ios::trunc);
     for (int i = 1; i < argc; ++i) out << Utf8(argv[i]) << "\n";
     if (!out) return 1;
   }

@@ -1,7 +1,6 @@
 // The About figures on Windows come from the system's 64-bit memory status.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 

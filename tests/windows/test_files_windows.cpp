@@ -31,8 +31,8 @@ std::string Utf8Of(const fs::path& path) {
 TempDir::TempDir() {
   const fs::path base = fs::temp_directory_path();
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate = base / ("zovaz-test-" + std::to_string(GetCurrentProcessId()) +
-                                       "-" + std::to_string(GetTickCount64() + attempt));
+    const fs::path candidate = base / ("zovaz-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                       std::to_string(GetTickCount64() + attempt));
     if (CreateDirectoryW(candidate.c_str(), nullptr)) {
       // Backslashes throughout: the adapters under test build on them.
       path_ = Utf8Of(candidate.lexically_normal().make_preferred());
