@@ -91,7 +91,7 @@ TEST_F(WindowsDefaultBrowser, WithoutAHandlerNothingStarts) {
     EXPECT_FALSE(OpenInDefaultBrowser("http://127.0.0.1:8470/"));
   }
   {
-    ScopedHandler handler(std::string());
+    ScopedHandler handler{std::string()};
     EXPECT_FALSE(OpenInDefaultBrowser("http://127.0.0.1:8470/"));
   }
   EXPECT_FALSE(Recorded(std::chrono::milliseconds(500)).has_value());
