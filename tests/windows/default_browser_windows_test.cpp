@@ -85,13 +85,16 @@ TEST_F(WindowsDefaultBrowser, StartsTheQuotedProgramWithTheAddressAlone) {
   EXPECT_EQ(Recorded(std::chrono::seconds(20)), url + "\n");
 }
 
-TEST_F(WindowsDefaultBrowser, WithoutAHandlerNothingStarts) {
-  {
-    ScopedHandler handler(std::nullopt);
-    EXPECT_FALSE(OpenInDefaultBrowser("http://127.0.0.1:8470/"));
-  }
-  {
-    ScopedHandler handler{std::string()};
+TEST_F(WindowsDefaultBrowser, WithoutAQuotedProgramThatStartsNothingIsReported) {
+  // Missing, empty, unquoted, half-quoted, and a program that is not there:
+  // nothing can start, and the caller is told so.
+  for (const std::optional<std::string>& command :
+       {std::optional<std::string>(), std::optional<std::string>(""),
+        std::optional<std::string>(self + " -url %1"),
+        std::optional<std::string>("\"" + self + " -url %1"),
+        std::optional<std::string>("\"C:\\no\\such\\browser.exe\" \"%1\"")}) {
+    SCOPED_TRACE(command.value_or("(none)"));
+    ScopedHandler handler(command);
     EXPECT_FALSE(OpenInDefaultBrowser("http://127.0.0.1:8470/"));
   }
   EXPECT_FALSE(Recorded(std::chrono::milliseconds(500)).has_value());
