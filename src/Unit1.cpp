@@ -17,6 +17,7 @@
 #include "core/data_folder.h"
 #include "core/lang_table.h"
 #include "core/loading_script.h"
+#include "core/native_path.h"
 #include "core/shop_address.h"
 #include "core/site_address.h"
 #include "core/start_page.h"
@@ -263,7 +264,7 @@ std::string TForm1::LocalPage() const { return LocalPagePath(DataDir); }
 std::string TForm1::StartPage() const {
   std::error_code ec;
   const std::string local = LocalPage();
-  return !DataDir.empty() && std::filesystem::is_regular_file(local, ec)
+  return !DataDir.empty() && std::filesystem::is_regular_file(PathOf(local), ec)
              ? local
              : ShippedStartPagePath(environment_.exeDir);
 }

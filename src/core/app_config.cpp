@@ -1,10 +1,10 @@
 #include "core/app_config.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #include "core/io_error.h"
+#include "core/native_path.h"
 #include "core/text_file.h"
 
 namespace zovaz {
@@ -15,9 +15,10 @@ AppConfig ReadAppConfig(const std::string& path, std::string* unreadable) {
   try {
     bytes = ReadFileBytes(path);
   } catch (const IoError& error) {
-    struct stat status {};
-    const bool absent =
-        ::lstat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
+    // ENOENT and ENOTDIR both read as not_found.
+    std::error_code ec;
+    const bool absent = std::filesystem::symlink_status(PathOf(path), ec).type() ==
+                        std::filesystem::file_type::not_found;
     if (unreadable != nullptr && !absent) *unreadable = path + ": " + error.what();
     return {};
   }

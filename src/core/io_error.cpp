@@ -49,7 +49,9 @@ int ListedCodeFromErrno(int err) {
     case EISDIR:  // a folder stands where the file should be
       return kFileAccessDenied;
     case ENOSPC:
+#ifdef EDQUOT     // not in every C library
     case EDQUOT:  // the user's share of the disk is used up
+#endif
       return kDiskFull;
     default:
       return 0;

@@ -1,25 +1,18 @@
 #include "crypto/password_digest.h"
 
-#include <openssl/evp.h>
-
-#include <stdexcept>
-
 #include "core/windows1250.h"
+#include "crypto/md5.h"
 
 namespace zovaz {
 
 std::string PasswordDigest(const std::string& bytes) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_md5(), nullptr) != 1 ||
-      length != 16)
-    throw std::runtime_error("MD5 is not available");
+  const std::array<unsigned char, 16> digest = Md5(bytes);
   static const char kHex[] = "0123456789abcdef";
   std::string hex;
-  hex.reserve(2 * length);
-  for (unsigned int i = 0; i < length; ++i) {
-    hex += kHex[digest[i] >> 4];
-    hex += kHex[digest[i] & 0x0F];
+  hex.reserve(2 * digest.size());
+  for (const unsigned char byte : digest) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 0x0F];
   }
   return hex;
 }

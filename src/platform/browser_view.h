@@ -108,6 +108,7 @@ class BrowserView {
   void HandleNavigating(wxWebViewEvent& event);
   void HandleCommitted(wxWebViewEvent& event);
   void HandleDeadline(wxTimerEvent& event);
+  void HandleError(wxWebViewEvent& event);  // where the engine reports failures as events
   void ShowErrorPageFor(const std::string& address);
   static int HandleLoadFailed(void* webView, int loadEvent, const char* uri, void* error,
                               void* self);
