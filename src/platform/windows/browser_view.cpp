@@ -55,6 +55,9 @@ BrowserView::BrowserView(wxWindow* parent) {
   if (!emulated) wxLogVerbose("the web view keeps its default engine level");
   view_ = wxWebView::New(parent, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
                          wxWebViewBackendIE);
+  // Without its view the window would have nothing to show: said once, at
+  // start, rather than failing on first use.
+  if (view_ == nullptr) throw std::runtime_error("the web view cannot be created");
   view_->Bind(wxEVT_WEBVIEW_LOADED, &BrowserView::HandleLoaded, this);
   view_->Bind(wxEVT_WEBVIEW_NEWWINDOW, &BrowserView::HandleNewWindow, this);
   view_->Bind(wxEVT_WEBVIEW_NAVIGATING, &BrowserView::HandleNavigating, this);

@@ -8,7 +8,7 @@
 // clang-format on
 
 #include <chrono>
-#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -52,72 +52,79 @@ bool NumericHeader(HINTERNET request, DWORD query, unsigned long long& value) {
   return end != text && *end == L'\0';
 }
 
-// WinInet's calls block; only closing the session wakes them. The watch
-// closes it when the wait is cancelled or the whole download has taken too
-// long, and the transfer then fails.
-class Watch {
- public:
-  Watch(HINTERNET session, const DownloadOptions& options)
-      : session_(session), options_(options), thread_([this] { Run(); }) {}
-  ~Watch() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      finished_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
+// One transfer, shared by the thread that runs WinInet's blocking calls and
+// the caller that watches it: WinInet honours neither its own receive
+// time-out nor a closed handle in every version, so the caller stops
+// waiting by itself and the thread, left behind, ends with its connection.
+struct Transfer {
+  std::mutex mutex;
+  HINTERNET session = nullptr;  // null once closed
+  bool done = false;
+  bool whole = false;
+  bool connected = false;
+  Clock::time_point lastActivity = Clock::now();
+  std::string body;
+
+  void Touch() {
+    std::lock_guard<std::mutex> lock(mutex);
+    lastActivity = Clock::now();
   }
-  // Closes the session unless the watch already has; from the transfer's thread.
+  // Outside the lock: closing calls the status callback, which takes it.
   void CloseSession() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!closed_) ::InternetCloseHandle(session_);
-    closed_ = true;
-  }
-  bool Abandoned() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return abandoned_;
-  }
-
- private:
-  void Run() {
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(options_.overallTimeoutMs);
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!finished_) {
-      const bool cancelled = options_.cancel != nullptr && options_.cancel->load();
-      if ((cancelled || Clock::now() >= deadline) && !closed_) {
-        abandoned_ = true;
-        closed_ = true;
-        ::InternetCloseHandle(session_);
-      }
-      wake_.wait_for(lock, std::chrono::milliseconds(20));
+    HINTERNET closing = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      std::swap(closing, session);
     }
+    if (closing != nullptr) ::InternetCloseHandle(closing);
   }
-
-  HINTERNET session_;
-  const DownloadOptions& options_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool finished_ = false;
-  bool closed_ = false;
-  bool abandoned_ = false;
-  std::thread thread_;
 };
 
+// Until the connection stands, the connect time-out is the one in charge;
+// afterwards every sign of the server (the answer, each read) restarts the
+// stall limit.
+void CALLBACK NoteStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
+  auto* transfer = reinterpret_cast<Transfer*>(context);
+  if (transfer == nullptr) return;
+  std::lock_guard<std::mutex> lock(transfer->mutex);
+  switch (status) {
+    case INTERNET_STATUS_CONNECTED_TO_SERVER:
+      transfer->connected = true;
+      transfer->lastActivity = Clock::now();
+      break;
+    case INTERNET_STATUS_REQUEST_SENT:
+    case INTERNET_STATUS_RESPONSE_RECEIVED:
+    case INTERNET_STATUS_REDIRECT:
+      transfer->lastActivity = Clock::now();
+      break;
+    default:
+      break;
+  }
+}
+
 // The body of `url`, or false when anything short of the whole body arrived.
-bool Fetch(HINTERNET session, const std::string& url, const DownloadOptions& options,
+bool Fetch(HINTERNET session, const std::string& url, bool requireSuccessStatus, Transfer& transfer,
            std::string& body) {
   // Always from the server: a copy from the cache would tell a probe that
   // a server is there when it is not.
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI;
-  HINTERNET request = ::InternetOpenUrlW(session, Widen(url).c_str(), nullptr, 0, flags, 0);
+  HINTERNET request = ::InternetOpenUrlW(session, Widen(url).c_str(), nullptr, 0, flags,
+                                         reinterpret_cast<DWORD_PTR>(&transfer));
   if (request == nullptr) return false;
+  {
+    // A server that answers has connected, whether or not WinInet said so.
+    std::lock_guard<std::mutex> lock(transfer.mutex);
+    transfer.connected = true;
+    transfer.lastActivity = Clock::now();
+  }
   bool whole = true;
   unsigned long long status = 0;
-  if (options.requireSuccessStatus &&
+  if (requireSuccessStatus &&
       (!NumericHeader(request, HTTP_QUERY_STATUS_CODE, status) || status < 200 || status > 299))
     whole = false;
+  unsigned long long announced = 0;
+  const bool hasLength = NumericHeader(request, HTTP_QUERY_CONTENT_LENGTH, announced);
   char buffer[kReadSize];
   while (whole) {
     DWORD read = 0;
@@ -132,13 +139,11 @@ bool Fetch(HINTERNET session, const std::string& url, const DownloadOptions& opt
       break;
     }
     body.append(buffer, read);
+    transfer.Touch();
   }
   // An answer that closes early still ends with a read of 0 bytes: only the
   // announced length tells it from a whole one.
-  unsigned long long announced = 0;
-  if (whole && NumericHeader(request, HTTP_QUERY_CONTENT_LENGTH, announced) &&
-      announced != body.size())
-    whole = false;
+  if (whole && hasLength && announced != body.size()) whole = false;
   ::InternetCloseHandle(request);
   return whole;
 }
@@ -151,17 +156,56 @@ bool DownloadFile(const std::string& url, const std::string& path, const Downloa
   HINTERNET session =
       ::InternetOpenW(AgentName().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (session == nullptr) return false;
+  // WinInet's own limits, where it honours them, end a given-up thread
+  // sooner.
   DWORD connect = static_cast<DWORD>(options.connectTimeoutMs);
   DWORD stall = static_cast<DWORD>(options.stallTimeoutMs);
   ::InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
   ::InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, &stall, sizeof stall);
   ::InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &stall, sizeof stall);
-  std::string body;
+  ::InternetSetStatusCallbackW(session, &NoteStatus);
+  auto transfer = std::make_shared<Transfer>();
+  transfer->session = session;
+  std::thread worker([transfer, url, requireSuccess = options.requireSuccessStatus, session] {
+    std::string body;
+    const bool whole = Fetch(session, url, requireSuccess, *transfer, body);
+    transfer->CloseSession();
+    std::lock_guard<std::mutex> lock(transfer->mutex);
+    transfer->whole = whole;
+    transfer->body = std::move(body);
+    transfer->done = true;
+  });
+  const Clock::time_point start = Clock::now();
+  const auto connectLimit = std::chrono::milliseconds(options.connectTimeoutMs);
+  const auto stallLimit = std::chrono::milliseconds(options.stallTimeoutMs);
+  const auto overallLimit = std::chrono::milliseconds(options.overallTimeoutMs);
   bool whole = false;
-  {
-    Watch watch(session, options);
-    whole = Fetch(session, url, options, body) && !watch.Abandoned();
-    watch.CloseSession();
+  bool finished = false;
+  std::string body;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(transfer->mutex);
+      if (transfer->done) {
+        whole = transfer->whole;
+        body = std::move(transfer->body);
+        finished = true;
+        break;
+      }
+      const Clock::time_point now = Clock::now();
+      const bool cancelled = options.cancel != nullptr && options.cancel->load();
+      const bool stalled = transfer->connected ? now - transfer->lastActivity > stallLimit
+                                               : now - start > connectLimit;
+      if (cancelled || stalled || now - start > overallLimit) break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (finished) {
+    worker.join();
+  } else {
+    // Given up: the thread keeps its share of the transfer and ends when
+    // its connection does; closing the session hastens that where it can.
+    transfer->CloseSession();
+    worker.detach();
   }
   if (!whole) return false;
   WriteFileAtomically(path, body);

@@ -26,6 +26,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr char kRaised = '1';
+constexpr char kEnd = '\n';
 constexpr DWORD kMaxRequest = 1024;
 constexpr int kRetryMs = 100;
 
@@ -101,12 +102,16 @@ struct SingleInstance::Request {
       const bool connected =
           ::ConnectNamedPipe(instance, nullptr) || ::GetLastError() == ERROR_PIPE_CONNECTED;
       if (connected && !stopping) {
+        // The request is the start-up id and a line break, so that an
+        // empty id is still a request.
+        std::string startupId;
         char buffer[kMaxRequest];
         DWORD read = 0;
-        std::string startupId;
-        if (::ReadFile(instance, buffer, sizeof buffer, &read, nullptr))
-          startupId.assign(buffer, read);
-        if (RaiseOnGuiThread(startupId)) {
+        while (startupId.find(kEnd) == std::string::npos && startupId.size() < kMaxRequest &&
+               ::ReadFile(instance, buffer, sizeof buffer, &read, nullptr) && read > 0)
+          startupId.append(buffer, read);
+        const size_t end = startupId.find(kEnd);
+        if (end != std::string::npos && RaiseOnGuiThread(startupId.substr(0, end))) {
           DWORD written = 0;
           ::WriteFile(instance, &kRaised, 1, &written, nullptr);
           ::FlushFileBuffers(instance);
@@ -179,10 +184,8 @@ bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startup
     if (::GetNamedPipeServerProcessId(pipe, &holder)) ::AllowSetForegroundWindow(holder);
     DWORD written = 0;
     bool raised = false;
-    if (::WriteFile(pipe, startupId.data(), static_cast<DWORD>(startupId.size()), &written,
-                    nullptr) ||
-        startupId.empty()) {
-      if (startupId.empty()) ::WriteFile(pipe, "", 0, &written, nullptr);
+    const std::string request = startupId + kEnd;
+    if (::WriteFile(pipe, request.data(), static_cast<DWORD>(request.size()), &written, nullptr)) {
       while (Clock::now() < deadline) {
         DWORD available = 0;
         if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) break;
