@@ -10,8 +10,9 @@
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
+; makensis works in the script's own folder: relative paths start here.
 !ifndef BUILD_DIR
-  !define BUILD_DIR "${__FILEDIR__}/../../build-windows"
+  !define BUILD_DIR "../../build-windows"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "${BUILD_DIR}/zovaz-setup.exe"
@@ -24,7 +25,7 @@ SetCompressor /SOLID lzma
 ; The lists of what is installed come from the build folder itself, so the
 ; uninstaller knows every file it may remove and nothing else.
 !tempfile FILE_LISTS
-!system 'bash "${__FILEDIR__}/installer-files" "${BUILD_DIR}" "${FILE_LISTS}"' = 0
+!system 'bash ./installer-files "${BUILD_DIR}" "${FILE_LISTS}"' = 0
 !include "${FILE_LISTS}"
 !delfile "${FILE_LISTS}"
 
