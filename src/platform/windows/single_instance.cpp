@@ -53,6 +53,27 @@ std::wstring UserSid() {
   return sid;
 }
 
+// Only this user may open the lock and the channel: without it a pipe's
+// default access lets everyone read from it.
+class OwnerOnly {
+ public:
+  OwnerOnly() {
+    const std::wstring sddl = L"D:P(A;;GA;;;" + UserSid() + L")";
+    if (::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                               &descriptor_, nullptr))
+      attributes_.lpSecurityDescriptor = descriptor_;
+  }
+  ~OwnerOnly() { ::LocalFree(descriptor_); }
+  OwnerOnly(const OwnerOnly&) = delete;
+  OwnerOnly& operator=(const OwnerOnly&) = delete;
+  // Null, and so the default access, when the user's id is unknown.
+  SECURITY_ATTRIBUTES* get() { return descriptor_ != nullptr ? &attributes_ : nullptr; }
+
+ private:
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  SECURITY_ATTRIBUTES attributes_{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+};
+
 // One name for the folder whatever the case of its letters.
 std::wstring FolderKey(const std::string& dataDir) {
   std::wstring folder = Widen(dataDir);
@@ -97,7 +118,7 @@ struct SingleInstance::Request {
       HANDLE instance =
           ::CreateNamedPipeW(pipe_name(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
                              PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-                             kMaxRequest, kMaxRequest, 0, nullptr);
+                             kMaxRequest, kMaxRequest, 0, OwnerOnly().get());
       if (instance == INVALID_HANDLE_VALUE) return;
       const bool connected =
           ::ConnectNamedPipe(instance, nullptr) || ::GetLastError() == ERROR_PIPE_CONNECTED;
@@ -127,7 +148,7 @@ struct SingleInstance::Request {
 
 SingleInstance::SingleInstance(const std::string& dataDir) {
   channelPaths_.push_back(dataDir);
-  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, MutexName(dataDir).c_str());
+  HANDLE mutex = ::CreateMutexW(OwnerOnly().get(), FALSE, MutexName(dataDir).c_str());
   lockFd_ = Stored(mutex);
   TryLock();
 }
@@ -217,9 +238,10 @@ bool SingleInstance::ListenForRaise(std::function<bool(const std::string&)> onRa
   listener->pipe = PipeName(channelPaths_.front());
   listener->onRaise = std::move(onRaise);
   // The first instance of the pipe is ours, or someone else stands in.
-  HANDLE probe = ::CreateNamedPipeW(
-      listener->pipe_name(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
-      PIPE_TYPE_BYTE | PIPE_REJECT_REMOTE_CLIENTS, 1, kMaxRequest, kMaxRequest, 0, nullptr);
+  HANDLE probe =
+      ::CreateNamedPipeW(listener->pipe_name(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                         PIPE_TYPE_BYTE | PIPE_REJECT_REMOTE_CLIENTS, 1, kMaxRequest, kMaxRequest,
+                         0, OwnerOnly().get());
   if (probe == INVALID_HANDLE_VALUE) return false;
   ::CloseHandle(probe);
   Request* raw = listener.get();
