@@ -86,11 +86,14 @@ void TForm2::CreateComponents() {
   GroupBox1 = new wxStaticBox(this, wxID_ANY, Wx("Uživatel"));
   Label1 = new wxStaticText(this, wxID_ANY, Wx("Uživatelské jméno"), wxDefaultPosition,
                             wxDefaultSize, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
-  Edit1 = new wxTextCtrl(this, wxID_ANY);
+  // Windows hands Enter to the dialog, not to the box, unless the box asks
+  // for it; Enter in either box saves (Edit1KeyDown).
+  Edit1 = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                         wxTE_PROCESS_ENTER);
   Label2 = new wxStaticText(this, wxID_ANY, Wx("Heslo"), wxDefaultPosition, wxDefaultSize,
                             wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
   Edit2 = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                         wxTE_PASSWORD);
+                         wxTE_PASSWORD | wxTE_PROCESS_ENTER);
   zovaz::MaskWithAsterisks(Edit2);
   Label4 =
       new wxStaticText(this, wxID_ANY, Wx("Vyplňte pouze pokud chcete již uložené heslo změnit."));

@@ -118,11 +118,12 @@ bool Fetch(HINTERNET session, const std::string& url, bool requireSuccessStatus,
     transfer.connected = true;
     transfer.lastActivity = Clock::now();
   }
-  bool whole = true;
+  // A connection closed before any answer opens as well, with status 0 and
+  // an empty body: no answer is no download.
   unsigned long long status = 0;
-  if (requireSuccessStatus &&
-      (!NumericHeader(request, HTTP_QUERY_STATUS_CODE, status) || status < 200 || status > 299))
-    whole = false;
+  const bool answered =
+      NumericHeader(request, HTTP_QUERY_STATUS_CODE, status) && status >= 100 && status <= 599;
+  bool whole = answered && (!requireSuccessStatus || (status >= 200 && status <= 299));
   unsigned long long announced = 0;
   const bool hasLength = NumericHeader(request, HTTP_QUERY_CONTENT_LENGTH, announced);
   char buffer[kReadSize];
