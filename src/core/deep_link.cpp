@@ -111,7 +111,7 @@ bool SplitLink(const std::string& link, LinkParts& parts, std::string* why) {
     parts.port.erase(0, std::min(parts.port.find_first_not_of('0'), parts.port.size() - 1));
   }
   parts.rest = link.substr(end);
-  if (parts.rest.empty() || parts.rest.front() != '/') parts.rest.insert(0, "/");
+  if (parts.rest.empty() || parts.rest.front() != '/') parts.rest = '/' + parts.rest;
   return true;
 }
 
