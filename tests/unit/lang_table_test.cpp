@@ -72,6 +72,7 @@ const std::vector<LangRow> kExpected = {
     {"Složku se nepodařilo otevřít. V systému není nastaven správce souborů:",
      "The folder could not be opened. The desktop has no file manager set up:"},
     {"Připojuji se k obchodu…", "Connecting to the shop…"},
+    {"Připravuji aplikaci…", "Preparing the application…"},
     {"Přípravu aplikace se nepodařilo dokončit. Zkontrolujte volné místo na disku a oprávnění "
      "ke složce s daty.",
      "Application could not be prepared. Check the free disk space and the data folder's "
