@@ -138,7 +138,9 @@ void LiveWaitTest::CancelSlowStart(bool byClosing) {
     if (form == nullptr && progress == nullptr) {
       for (wxWindow* window : wxTopLevelWindows) {
         auto* shown = static_cast<wxTopLevelWindow*>(window);
-        if (shown->IsShown() && Utf8(shown->GetTitle()) == zovaz::kApplicationTitle)
+        // The main window, shown at once, carries the same title.
+        if (shown->IsShown() && Utf8(shown->GetTitle()) == zovaz::kApplicationTitle &&
+            dynamic_cast<TForm1*>(shown) == nullptr)
           progress = shown;
       }
       if (progress == nullptr) return;
