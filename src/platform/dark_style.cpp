@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <list>
 
 namespace zovaz {
 
@@ -136,8 +137,10 @@ void ThemeWatch::Restyled(void*, void* self) { static_cast<ThemeWatch*>(self)->r
 
 void FollowDesktopColorSchemeOn(GDBusConnection* bus) {
   if (bus == nullptr) return;
-  // Lives as long as the program: the subscription never ends.
-  auto* follower = new Follower;
+  // Lives as long as the program: the subscription never ends. Kept where
+  // the program can still reach it, so that it is no leak.
+  static std::list<Follower> followers;
+  Follower* follower = &followers.emplace_back();
   g_object_get(gtk_settings_get_default(), "gtk-application-prefer-dark-theme",
                &follower->themeDefault, nullptr);
   g_dbus_connection_signal_subscribe(bus, kPortal, kSettings, "SettingChanged", kPortalPath,
