@@ -210,4 +210,20 @@ bool BrowserView::KeepSiteDataPrivate(std::string* failure) {
   return RestrictSiteDataFolders(view_, failure);
 }
 
+// The view draws its pages itself from the first frame on; nothing to hold.
+void BrowserView::HoldDrawingUntilPainted(wxWindow*, long) {}
+
+namespace {
+// The program's one view; the IE control has no caret browsing of its own
+// through wxWebView, so only the wish is kept.
+bool caretBrowsing = false;
+}  // namespace
+
+void BrowserView::SetCaretBrowsing(bool on) {
+  LogUnsupportedOnce("caret browsing");
+  caretBrowsing = on;
+}
+
+bool BrowserView::CaretBrowsing() const { return caretBrowsing; }
+
 }  // namespace zovaz

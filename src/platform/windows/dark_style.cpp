@@ -1,6 +1,10 @@
 #include "platform/dark_style.h"
 
+#include <wx/settings.h>
+#include <wx/window.h>
+
 #include <cmath>
+#include <utility>
 
 #include "platform/windows/unsupported.h"
 
@@ -34,6 +38,19 @@ wxColour ReadableOn(const wxColour& background, const wxColour& light) {
   }
   return wxColour(255, 255, 255);
 }
+
+// The classic controls keep the colours the system gave them at start.
+wxColour ThemeBackground(wxWindow* window) {
+  return window != nullptr ? window->GetBackgroundColour()
+                           : wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+}
+
+// Windows' classic controls are never restyled while they live, so the
+// watch has nothing to call.
+ThemeWatch::ThemeWatch(wxWindow* window, std::function<void()> restyled)
+    : widget_(window), restyled_(std::move(restyled)) {}
+ThemeWatch::~ThemeWatch() = default;
+void ThemeWatch::Restyled(void*, void* self) { static_cast<ThemeWatch*>(self)->restyled_(); }
 
 // wxWidgets 3.2 draws Windows' classic light controls whatever the system's
 // app mode; the windows keep their system colours.

@@ -55,4 +55,17 @@ bool OpenInDefaultBrowser(const std::string& url) {
   return true;
 }
 
+bool OpenWithDesktop(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  // The shell's own association for the type; a folder opens in Explorer.
+  const auto result = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteW(nullptr, nullptr, wide.c_str(), nullptr, nullptr, SW_SHOW));
+  if (result <= 32) {
+    wxLogVerbose("%s could not be opened: %d", path, static_cast<int>(result));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace zovaz

@@ -7,6 +7,7 @@
 #include <wx/webview.h>
 
 #include "platform/accessibility.h"
+#include "platform/dark_style.h"
 #include "platform/wx_text.h"
 
 namespace zovaz {

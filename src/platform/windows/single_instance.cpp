@@ -27,6 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char kRaised = '1';
 constexpr char kEnd = '\n';
+constexpr char kOpenLine[] = "open ";
 constexpr DWORD kMaxRequest = 1024;
 constexpr int kRetryMs = 100;
 
@@ -97,6 +98,7 @@ std::wstring PipeName(const std::string& dataDir) {
 struct SingleInstance::Request {
   std::wstring pipe;
   std::function<bool(const std::string&)> onRaise;
+  std::function<void(const std::string&)> onLink;
   std::atomic<bool> stopping{false};
   std::thread thread;
 
@@ -125,17 +127,34 @@ struct SingleInstance::Request {
       if (connected && !stopping) {
         // The request is the start-up id and a line break, so that an
         // empty id is still a request.
-        std::string startupId;
+        // An address to show may follow as a second line, "open <link>".
+        std::string received;
         char buffer[kMaxRequest];
         DWORD read = 0;
-        while (startupId.find(kEnd) == std::string::npos && startupId.size() < kMaxRequest &&
+        const auto whole = [&received] {
+          const size_t end = received.find(kEnd);
+          if (end == std::string::npos) return false;
+          const std::string rest = received.substr(end + 1);
+          // Sent in one write: an "open" line begun is read to its end.
+          const bool linkBegun = rest.rfind(kOpenLine, 0) == 0;
+          return !linkBegun || rest.find(kEnd) != std::string::npos;
+        };
+        while (!whole() && received.size() < 2 * kMaxRequest &&
                ::ReadFile(instance, buffer, sizeof buffer, &read, nullptr) && read > 0)
-          startupId.append(buffer, read);
-        const size_t end = startupId.find(kEnd);
-        if (end != std::string::npos && RaiseOnGuiThread(startupId.substr(0, end))) {
+          received.append(buffer, read);
+        const size_t end = received.find(kEnd);
+        if (end != std::string::npos && RaiseOnGuiThread(received.substr(0, end))) {
           DWORD written = 0;
           ::WriteFile(instance, &kRaised, 1, &written, nullptr);
           ::FlushFileBuffers(instance);
+          const std::string rest = received.substr(end + 1);
+          const size_t linkEnd = rest.find(kEnd);
+          // Answered first, so the asker ends even while the link's box is up.
+          if (onLink && rest.rfind(kOpenLine, 0) == 0 && linkEnd != std::string::npos) {
+            wxTheApp->CallAfter([show = onLink, link = rest.substr(sizeof kOpenLine - 1,
+                                                                   linkEnd - (sizeof kOpenLine -
+                                                                              1))] { show(link); });
+          }
         }
       }
       ::DisconnectNamedPipe(instance);
@@ -187,7 +206,8 @@ bool SingleInstance::AlreadyRunning() {
   return !TryLock();
 }
 
-bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startupId) {
+bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startupId,
+                                       const std::string& link) {
   const std::wstring pipeName = PipeName(channelPaths_.front());
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   while (Clock::now() < deadline) {
@@ -205,7 +225,12 @@ bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startup
     if (::GetNamedPipeServerProcessId(pipe, &holder)) ::AllowSetForegroundWindow(holder);
     DWORD written = 0;
     bool raised = false;
-    const std::string request = startupId + kEnd;
+    // A line break in the link would end it early and make another address.
+    std::string oneLine = link;
+    for (char& c : oneLine)
+      if (c == '\n' || c == '\r') c = ' ';
+    std::string request = startupId + kEnd;
+    if (!link.empty()) request += kOpenLine + oneLine + kEnd;
     if (::WriteFile(pipe, request.data(), static_cast<DWORD>(request.size()), &written, nullptr)) {
       while (Clock::now() < deadline) {
         DWORD available = 0;
@@ -225,18 +250,21 @@ bool SingleInstance::AskRunningToRaise(int timeoutMs, const std::string& startup
   return false;
 }
 
-bool SingleInstance::HandOverToRunning(int timeoutMs, const std::string& startupId) {
+bool SingleInstance::HandOverToRunning(int timeoutMs, const std::string& startupId,
+                                       const std::string& link) {
   if (!AlreadyRunning()) return false;
-  AskRunningToRaise(timeoutMs, startupId);
+  AskRunningToRaise(timeoutMs, startupId, link);
   // Whether or not it answered, it still holds the folder unless it ended.
   return AlreadyRunning();
 }
 
-bool SingleInstance::ListenForRaise(std::function<bool(const std::string&)> onRaise) {
+bool SingleInstance::ListenForRaise(std::function<bool(const std::string&)> onRaise,
+                                    std::function<void(const std::string&)> onLink) {
   if (!held_ || !requests_.empty() || wxTheApp == nullptr) return false;
   auto listener = std::make_unique<Request>();
   listener->pipe = PipeName(channelPaths_.front());
   listener->onRaise = std::move(onRaise);
+  listener->onLink = std::move(onLink);
   // The first instance of the pipe is ours, or someone else stands in.
   HANDLE probe =
       ::CreateNamedPipeW(listener->pipe_name(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
